@@ -1,0 +1,46 @@
+#ifndef OSTRUM_TOPDOWNQ60C_H
+#define OSTRUM_TOPDOWNQ60C_H
+
+// Top-down breakdown of the pipeline slots on the Q60C: the Front-End measured
+// directly by fetch-bubble counters per cause with 8 fetch slots per cycle,
+// Bad Speculation and Retiring in 6 slots per cycle, and the Back-End of the
+// Q60B with ten execution-port counters.
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Ostrum.h"
+
+class TopDownQ60C : public Ostrum {
+public:
+    TopDownQ60C(int pid, std::string cpu, ParamMap params);
+
+    PerfEventVec GetPerfEvents() override;
+    std::string GetPrintStr(PerfEventVec events, int interval) override;
+
+    std::vector<std::pair<std::string, int>> GetTopDownQ60CDesc();
+    void GetTopDownQ60C(PerfEventVec events);
+
+    void _GetFrontendBound(std::map<std::string, double> topDownMap);
+    void _GetBadSpeculationBound(std::map<std::string, double> topDownMap);
+    void _GetRetiringBound(std::map<std::string, double> topDownMap);
+    void _GetBackendBound(std::map<std::string, double> topDownMap);
+
+    std::string _GetFrontendBoundPrintStr();
+    std::string _GetBadSpeculationBoundPrintStr();
+    std::string _GetRetiringBoundPrintStr();
+    std::string _GetBackendBoundPrintStr();
+
+    std::string _GetTopDownQ60CPrintLineStr(int leftBlankLevel, std::string desc, double value, int valueFormatFlag);
+
+    int m_leftWidht = 48;
+    std::vector<std::pair<std::string, int>> m_topDownDesc;
+    std::map<std::string, double> m_topDownMap;
+    double m_frontendBound = 0;
+    double m_badSpeculationBound = 0;
+    double m_retiringBound = 0;
+};
+
+#endif

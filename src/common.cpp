@@ -1,0 +1,3 @@
+#include "common.h"
+
+std::string g_loglevel;
