@@ -162,8 +162,11 @@ void InitExtractTools()
     }
     log.LogShow(INFO, "Brevane init...");
     // Without an in-band BIOS interface only the BMC path works, so the help
-    // examples then carry the BMC options.
-    const auto check = g_lop.RunExecve(launcher, {OBFUSCATED("pellora"), OBFUSCATED("check")}, "");
+    // examples then carry the BMC options. Like every other call of the
+    // tool, the check runs with an empty environment, so that it judges the
+    // interface the later calls will use.
+    LinuxOperate emptyEnvironment("");
+    const auto check = emptyEnvironment.RunExecve(launcher, {OBFUSCATED("pellora"), OBFUSCATED("check")}, "");
     if (check.second != 0) {
         g_bmcHelpStr = OBFUSCATED(" -H <BMC IPv4> -U <BMC User> -P <BMC Password>");
     }

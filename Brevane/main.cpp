@@ -146,8 +146,12 @@ int InitParams(int argc, char** argv)
             return 0;
         }
     }
-    if (g_BIOSCfgFileFlag && !g_fop.ExistFile(g_BIOSCfgFilePath)) {
-        log.LogShow(ERROR, OBFUSCATED("cfg file %s is not found, exit").c_str(), g_BIOSCfgFilePath.c_str());
+    // A directory or a device is no settings file either.
+    if (g_BIOSCfgFileFlag && !g_fop.isFile(g_BIOSCfgFilePath)) {
+        log.LogShow(ERROR, "%s",
+                    (OBFUSCATED("no cfg file at ") + g_BIOSCfgFilePath +
+                     OBFUSCATED(" (-F wants a file of Name : Value lines), exit"))
+                        .c_str());
         ExitRun(1);
     }
     if (!g_bmcIP.empty() && !g_bmcUser.empty() && !g_bmcPasswd.empty()) {

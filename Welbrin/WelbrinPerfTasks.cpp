@@ -141,10 +141,12 @@ int WelbrinAnalysis::CollectOffCpuFlameGraph(int seconds, int pid, std::string c
         for (const auto& name : choice.missing) {
             missing += (missing.empty() ? "" : ", ") + name;
         }
-        log.LogShow(WARN, "%s", (OBFUSCATED("Off-CPU recording without the tracepoints this kernel lacks: ") + missing).c_str());
+        log.LogShow(WARN, "%s",
+                    (OBFUSCATED("Off-CPU recording without the tracepoints this kernel lacks: ") + missing).c_str());
     }
     if (choice.present.empty()) {
-        log.LogShow(ERROR, "%s", OBFUSCATED("this kernel has none of the scheduler tracepoints of the Off-CPU recording").c_str());
+        log.LogShow(ERROR, "%s",
+                    OBFUSCATED("this kernel has none of the scheduler tracepoints of the Off-CPU recording").c_str());
         choice.present = wanted;
     }
 

@@ -136,7 +136,9 @@ bool RedfishBackend::TypedValue(const JsonValue& current, const std::string& tex
     case JsonValue::Number: {
         JsonValue parsed;
         std::string ignored;
-        if (!JsonParser::Parse(text, parsed, ignored) || parsed.GetKind() != JsonValue::Number) {
+        // Exactly a number: no spaces or other text around it.
+        if (!JsonParser::Parse(text, parsed, ignored) || parsed.GetKind() != JsonValue::Number ||
+            parsed.Serialize() != text) {
             why = "'" + text + "' is not a number";
             return false;
         }

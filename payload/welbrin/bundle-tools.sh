@@ -175,6 +175,6 @@ mtime=${SOURCE_DATE_EPOCH:-0}
 tmp="$out.tmp.$$"
 trap 'rm -f "$tmp"' EXIT
 tar --sort=name --format=gnu --owner=0 --group=0 --numeric-owner --mtime="@$mtime" \
-    -C "$stage" -cf - WelbrinBin | xz -6 -T2 --block-size=8MiB -c > "$tmp"
+    -C "$stage" -cf - WelbrinBin | xz -3 -T2 --block-size=16MiB -c > "$tmp"
 mv "$tmp" "$out"
 trap - EXIT

@@ -161,6 +161,7 @@ sub start_sample {
 # perf indents frames with a tab; a header may start with spaces (perf pads
 # short process names), so a space-indented line is a frame only when it has
 # no header's "pid time:" part.
+my %frame_cache;
 my $header_re = qr{\s\d+(?:/\d+)?\s+(?:\[\d+\]\s+)?\d+\.\d+:};
 while (my $line = <>) {
     chomp $line;
@@ -168,8 +169,15 @@ while (my $line = <>) {
     my $c = substr($line, 0, 1);
     if ($c eq "\t" || ($c eq ' ' && defined $root && $line =~ /^ +[0-9a-fA-F]+ \S/ && $line !~ $header_re)) {
         next unless defined $root;
-        if ($line =~ /^\s+([0-9a-fA-F]+)\s+(.*?)\s*$/) {
-            push @frames, frame_name($1, $2) if $wanted;
+        next unless $wanted;
+        # Profiles repeat the same frames over and over: name each line once.
+        my $name = $frame_cache{$line};
+        if (defined $name) {
+            push @frames, $name;
+        } elsif ($line =~ /^\s+([0-9a-fA-F]+)(?:\s+(.*?))?\s*$/) {
+            $name = frame_name($1, $2 // '');
+            $frame_cache{$line} = $name if keys(%frame_cache) < 1_000_000;
+            push @frames, $name;
         } elsif ($line =~ /^\s*$/) {
             end_sample();
         }

@@ -21,13 +21,14 @@ namespace {
 using Settings = std::vector<std::pair<std::string, std::string>>;
 
 const char* const kListing =
+    "AssetTag : rack 4: slot 12\n"
+    "BootOrder : Pxe:1;Hdd:0\n"
     "CustomPowerPolicy : Efficiency\n"
     "CustomPowerPolicyMode : Performance\n"
-    "SMTMode : Enabled\n"
-    "StreamWriteMode : Performance\n"
-    "BootOrder : Hdd:Pxe:Usb\n"
-    "PowerLevelOfSocket0 : LEVEL-1\n"
-    "PowerLevelOfSocket1 : LEVEL-2\n";
+    "HwPrefetcher : Enabled\n"
+    "NumaEnable : Enabled\n"
+    "PowerLevelOfSocket0 : LEVEL-2\n"
+    "PowerLevelOfSocket1 : LEVEL-3\n";
 
 std::string ReadAll(const fs::path& path)
 {
@@ -106,13 +107,15 @@ TEST_F(BrevaneTest, SetOneParamQueuesOnlyWhatDiffers)
         {"CustomPowerPolicyMode", "Performance", {}, "INFO  : Check CustomPowerPolicyMode's value: Performance"},
         {"NoSuchAttribute", "On", {}, "WARN  : NoSuchAttribute is not support on current BIOS version"},
         // The reserved name keeps every colon of its value.
-        {"BootOrder", "Hdd:Pxe:Usb", {}, "INFO  : Check BootOrder's value: Hdd:Pxe:Usb"},
-        {"BootOrder", "Pxe:Hdd", {{"BootOrder", "Pxe:Hdd"}}, "WARN  : Check BootOrder's value: Hdd:Pxe:Usb"},
+        {"BootOrder", "Pxe:1;Hdd:0", {}, "INFO  : Check BootOrder's value: Pxe:1;Hdd:0"},
+        {"BootOrder", "Hdd:0;Pxe:1", {{"BootOrder", "Hdd:0;Pxe:1"}}, "WARN  : Check BootOrder's value: Pxe:1;Hdd:0"},
+        // Only the reserved name keeps its colons.
+        {"AssetTag", "rack 4", {}, "INFO  : Check AssetTag's value: rack 4"},
         // The group name stands for every socket's attribute.
-        {"PowerLevelOfSocket", "2", {{"PowerLevelOfSocket0", "LEVEL-2"}},
-         "WARN  : Check PowerLevelOfSocket0's value: LEVEL-1"},
+        {"PowerLevelOfSocket", "3", {{"PowerLevelOfSocket0", "LEVEL-3"}},
+         "WARN  : Check PowerLevelOfSocket0's value: LEVEL-2"},
         {"PowerLevelOfSocket", "0", {{"PowerLevelOfSocket0", "LEVEL-0"}, {"PowerLevelOfSocket1", "LEVEL-0"}},
-         "WARN  : Check PowerLevelOfSocket1's value: LEVEL-2"},
+         "WARN  : Check PowerLevelOfSocket1's value: LEVEL-3"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.attr) + " = " + c.value);
@@ -135,9 +138,9 @@ TEST_F(BrevaneTest, ScenarioFileQueuesItsDifferingSettingsInFileOrder)
     const std::string out = testing::internal::GetCapturedStdout();
     const Settings expected = {
         {"CustomPowerPolicy", "Performance"},
-        {"SMTMode", "Disabled"},
-        {"BootOrder", "Pxe:Hdd:Usb"},
-        {"PowerLevelOfSocket0", "LEVEL-2"},
+        {"HwPrefetcher", "Disabled"},
+        {"BootOrder", "Hdd:0;Pxe:1"},
+        {"PowerLevelOfSocket0", "LEVEL-3"},
     };
     EXPECT_EQ(brevane.m_paramVec, expected);
     EXPECT_NE(out.find("Doing database BIOS performance settings..."), std::string::npos) << out;
@@ -160,12 +163,12 @@ TEST_F(BrevaneTest, AppliesEscapedSettingsInOneCall)
 {
     Brevane brevane(Tool(), {"pellora"});
     brevane.SetOneParam("CustomPowerPolicy", "Per\"for\\mance");
-    brevane.SetOneParam("SMTMode", "Disabled");
+    brevane.SetOneParam("HwPrefetcher", "Disabled");
     const std::string json = (m_dir / "settings.json").string();
     testing::internal::CaptureStdout();
     brevane.PelloraSetJsonFile(json);
     const std::string out = testing::internal::GetCapturedStdout();
-    const std::string expected = "{\"CustomPowerPolicy\" : \"Per\\\"for\\\\mance\",\"SMTMode\" : \"Disabled\"}";
+    const std::string expected = "{\"CustomPowerPolicy\" : \"Per\\\"for\\\\mance\",\"HwPrefetcher\" : \"Disabled\"}";
     EXPECT_EQ(Applied(), expected);
     EXPECT_EQ(Calls(), (std::vector<std::string>{"<getattr>", "<setbios><-f><" + json + ">"}));
     EXPECT_NE(out.find("BIOS settings are applied."), std::string::npos) << out;
@@ -175,7 +178,7 @@ TEST_F(BrevaneTest, AppliesEscapedSettingsInOneCall)
 TEST_F(BrevaneTest, ReportsAFailedApplyWithTheToolsOutput)
 {
     Brevane brevane(Tool(), {"pellora"});
-    brevane.SetOneParam("SMTMode", "FailThis");
+    brevane.SetOneParam("HwPrefetcher", "FailThis");
     testing::internal::CaptureStdout();
     brevane.PelloraSetJsonFile((m_dir / "settings.json").string());
     const std::string out = testing::internal::GetCapturedStdout();
@@ -187,7 +190,7 @@ TEST_F(BrevaneTest, ReportsAFailedApplyWithTheToolsOutput)
 TEST_F(BrevaneTest, NothingQueuedRunsNoApply)
 {
     Brevane brevane(Tool(), {"pellora"});
-    brevane.SetOneParam("SMTMode", "Enabled");
+    brevane.SetOneParam("HwPrefetcher", "Enabled");
     brevane.PelloraSetJsonFile((m_dir / "settings.json").string());
     EXPECT_EQ(Calls(), std::vector<std::string>{"<getattr>"});
     EXPECT_FALSE(fs::exists(m_dir / "settings.json"));

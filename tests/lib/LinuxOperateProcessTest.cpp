@@ -29,7 +29,9 @@ std::string CmdlineAfterExec(int pid, const std::string& expected)
     std::string cmdline;
     for (int i = 0; i < 1000; ++i) {
         cmdline = ReadProcFile(pid, "cmdline");
-        if (cmdline == expected || cmdline.empty()) {
+        // While the image is being replaced the command line reads empty
+        // for a moment; only the expected text ends the wait.
+        if (cmdline == expected) {
             break;
         }
         ::usleep(10000);

@@ -81,9 +81,9 @@ TEST_P(OstrumCommandLineMaps, BuildModeAndPrivilegeMaps)
         const bool expected = std::find(c.modesOn.begin(), c.modesOn.end(), entry.first) != c.modesOn.end();
         EXPECT_EQ(entry.second, expected) << entry.first;
     }
-    EXPECT_EQ(p.options.privileges["exclude_user"], c.excludes[0]);
-    EXPECT_EQ(p.options.privileges["exclude_kernel"], c.excludes[1]);
-    EXPECT_EQ(p.options.privileges["exclude_hv"], c.excludes[2]);
+    EXPECT_EQ(p.options.privileges.at("exclude_user"), c.excludes[0]);
+    EXPECT_EQ(p.options.privileges.at("exclude_kernel"), c.excludes[1]);
+    EXPECT_EQ(p.options.privileges.at("exclude_hv"), c.excludes[2]);
 }
 
 INSTANTIATE_TEST_SUITE_P(

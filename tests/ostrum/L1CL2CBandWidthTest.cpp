@@ -112,7 +112,9 @@ TEST_F(L1L2Report, WithoutPerCpuCountsDiesShowSlash)
     L1CL2CBandWidth collector(getpid(), "-1", {{"threadKeywords", "^bw-many$"}});
     ASSERT_TRUE(collector.m_cpuNoneFlag);
     PrepareCounts(collector);
-    FeedPeriod(collector, [](PerfEvent, int) { return 16384.0 / 129; }, 1);
+    // Per-thread counters on any CPU: the scaled count is the events per
+    // second of running time of the counters together.
+    FeedPeriod(collector, [](PerfEvent, int) { return 16384.0; }, 1);
     const std::vector<std::string> lines = Lines(collector.GetPrintStr(collector.m_perfEvents, 1));
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(Cells(lines[3]), std::vector<std::string>({"/", "/", "0.25 MB/s"}));

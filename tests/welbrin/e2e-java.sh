@@ -58,6 +58,7 @@ grep -q 'Spin.churn' "$dir/flamegraph_Java.html" || fail "java run: no Java fram
 [ -e "$dir/perfg_On-CPU_record.txt" ] && fail "java run: on-CPU record present"
 [ -s "$dir/perfg_Off-CPU.data" ] || fail "java run: off-CPU recording missing"
 [ "$(grep -c 'Collect info saved to' out1)" -eq 1 ] || fail "java run: closing line count"
+grep -q 'shell cmd:' out1 && fail "java run: commands echoed without -l"
 
 # 2. A failing profiler (found first by its name): logged, then perf.
 mkdir -p "$broken/bin"

@@ -15,7 +15,8 @@ mkdir -p "$work"
 cd "$work"
 ls -d /tmp/welbrin_* 2>/dev/null | sort >"$scratch/tmp-before"
 
-"$welbrin" -t $seconds -k ci >"$scratch/out" 2>&1
+# -l info also echoes every command and its output through the log.
+"$welbrin" -t $seconds -k ci -l info >"$scratch/out" 2>&1
 status=$?
 [ $status -eq 0 ] || fail "status $status"
 dir=$(closing_dir "$scratch/out")
@@ -24,6 +25,7 @@ tail -n 1 "$scratch/out" | grep -q "Collect info saved to: $dir\$" || fail "clos
 case $dir in "$work"/welbrin_*_ci) ;; *) fail "output directory $dir not in $work or without keyword" ;; esac
 [ -d "$dir" ] || { fail "no output directory"; finish; }
 
+grep -q ' | INFO  : shell cmd: .*pidstat -h -r -u -w -R -d -t' "$scratch/out" || fail "-l info: commands not echoed"
 cores=$(getconf _NPROCESSORS_CONF)
 for line in "Collect time: $seconds s" "Output keyword: ci" "Process pid: -1" "Cpu list: 0-$((cores - 1))"; do
     grep -qF "INFO  : $line" "$scratch/out" || fail "parameter line '$line'"
@@ -56,6 +58,9 @@ grep -q '%idle' "$dir/system_cpu_load.txt" || fail "per-CPU utilisation"
 grep -q 'aqu-sz' "$dir/disk_iostat.txt" || fail "device queue depth"
 grep -q 'IFACE' "$dir/network_sar.txt" || fail "interface throughput"
 grep -q 'TCP:' "$dir/network_sockets.txt" || fail "socket summary"
+if command -v lspci >/dev/null && lspci | grep -qi eth; then
+    grep -qi 'ethernet' "$dir/network_eth_devices.txt" || fail "Ethernet device listing"
+fi
 
 grep -q "Performance counter stats for 'system wide'" "$dir/perf_stat.txt" || fail "perf stat block"
 grep -q 'perf_exec=' "$dir/perf_stat.txt" && fail "perf selection prefix shown in perf_stat.txt"

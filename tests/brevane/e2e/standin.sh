@@ -69,8 +69,32 @@ expect_clean "-t notes"
 
 run "$Q60" -F "$work/missing.cfg"
 expect_status 1 "-F missing file"
-expect_line "ERROR : cfg file $work/missing.cfg is not found, exit" "-F names the missing file"
+expect_line "ERROR : no cfg file at $work/missing.cfg \(-F wants a file" "-F names the missing file"
 expect_clean "-F missing"
+
+run "$Q60" -F "$work"
+expect_status 1 "-F with a directory"
+expect_clean "-F with a directory"
+
+# --- options read before the tool is unpacked: the same endings, nothing left
+early=$work/machine-options-first
+cp -R "$Q60" "$early"
+mkdir -p "$early/proc/sys/kernel"
+echo 0 >"$early/proc/sys/kernel/nmi_watchdog"
+for args in "-v" "-h" "-F $work/missing.cfg" "-t nosuch"; do
+    run "$early" $args
+    expect_clean "options first: $args"
+done
+run "$early" -v
+expect_status 0 "options first: -v"
+expect_line "^Version: rpm  Build Time: 20241214181333$" "options first: -v prints the version"
+expect_no_calls "options first: -v unpacks nothing"
+run "$early" -F "$work/missing.cfg"
+expect_status 1 "options first: -F missing"
+expect_no_calls "options first: -F missing unpacks nothing"
+run "$early" -A CustomPowerPolicy -V Performance
+expect_applied '{"CustomPowerPolicy" : "Performance"}' "options first: the run works"
+expect_clean "options first: -A/-V"
 
 QUENDAR_SYSROOT=$Q60 "$BREVANE_NOLAUNCHER" -A CustomPowerPolicy -V Performance >"$work/nolauncher.out" 2>&1 </dev/null &
 wait $!

@@ -141,4 +141,15 @@ else
     bad "perf cannot record or script: $(tail -2 "$tmp/rec.out" "$tmp/script.out")"
 fi
 grep -q 'WelbrinBin/lib' "$tmp/child.env" 2>/dev/null && bad "perf's child inherits the bundle's library path"
+
+# The carried scripts turn that recording into a flame graph, as Welbrin's
+# on-CPU task does.
+b=/tmp/WelbrinBin/bin
+if perl "$b/stackcollapse-perf.pl" "$tmp/script.out" > "$tmp/folded" && grep -q '^sh;' "$tmp/folded" \
+   && perl "$b/flamegraph.pl" "$tmp/folded" --title='On-CPU Time Flame Graph' > "$tmp/graph.svg" \
+   && grep -q 'On-CPU Time Flame Graph' "$tmp/graph.svg" && grep -q '<title>sh ' "$tmp/graph.svg"; then
+    ok "stackcollapse-perf.pl and flamegraph.pl draw the recording"
+else
+    bad "no flame graph from the recording: $(head -2 "$tmp/folded" "$tmp/graph.svg" 2>/dev/null)"
+fi
 exit $fail
