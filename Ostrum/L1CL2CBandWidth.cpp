@@ -1,5 +1,6 @@
 #include "L1CL2CBandWidth.h"
 
+#include <cstdio>
 #include <iostream>
 #include <utility>
 
@@ -25,6 +26,15 @@ const LevelEvent kLevels[] = {
     {"L1BW", "L1D_CACHE", 0x04, 16, "L1 Cache  BW :"},
     {"L2BW", "L2D_CACHE", 0x16, 64, "L2 Cache  BW :"},
 };
+
+// "%.2f" of a value. Formatted in a small buffer of its own: the report is
+// rebuilt every period and must stay cheap beside the counter reads.
+std::string Fixed2(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof(text), "%.2f", value);
+    return text;
+}
 
 }  // namespace
 
@@ -54,15 +64,15 @@ void L1CL2CBandWidth::_GetLevelRow(const std::string& group, const std::string& 
     std::string row = m_str.FormatLen(label, m_leftLenShort, "left", ' ');
     for (int d = 0; d < m_dieCount; ++d) {
         const uint64_t count = _GetCoresAndEventsCount(event, d * m_corePerDie, d * m_corePerDie + m_corePerDie - 1);
-        std::string value = m_str.GetCFormatStr("%.2f", static_cast<double>(count) * bytes * (1.0 / 1024) * (1.0 / 1024));
+        std::string value = Fixed2(static_cast<double>(count) * bytes * (1.0 / 1024) * (1.0 / 1024));
         // Per-CPU counts do not exist when threads are followed on any CPU.
         if (m_cpuNoneFlag) {
             value = "/";
         }
-        m_resMap[group][m_str.GetCFormatStr("die%d", d)] = value;
+        m_resMap[group]["die" + std::to_string(d)] = value;
         row += m_str.FormatLen(value, m_dieWidthLong, "center", ' ') + "|";
     }
-    const std::string total = m_str.GetCFormatStr("%.2f", static_cast<double>(_GetEventsCount(event)) * bytes / 1024 / 1024);
+    const std::string total = Fixed2(static_cast<double>(_GetEventsCount(event)) * bytes / 1024 / 1024);
     m_resMap[group]["system"] = total;
     row += m_str.FormatLen(total + " MB/s", m_dieWidthLong, "center", ' ') + "\n";
     m_resMap[group]["out"] = row;

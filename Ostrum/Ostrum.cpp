@@ -336,11 +336,24 @@ bool Ostrum::ReadPerfRes()
         }
     }
     m_firstRead = false;
+    // ReadSigelFd for every descriptor in slot order, with the event's slot
+    // list looked up once per opening: this loop runs for every counter of
+    // every period.
     for (size_t k = 0; k < m_fds.size(); ++k) {
         const std::vector<int>& fds = m_fds[k];
         const std::vector<int>& slots = m_fdSlot[k];
+        std::vector<CounterTriple>& current = m_countersCurrent[m_fdEvent[k]];
         for (size_t j = 0; j < fds.size(); ++j) {
-            ReadSigelFd(fds[j], m_fdEvent[k], slots[j]);
+            const int slot = slots[j];
+            if (static_cast<size_t>(slot) >= current.size()) {
+                ReadSigelFd(fds[j], m_fdEvent[k], slot);
+                continue;
+            }
+            uint64_t triple[3];
+            if (fds[j] < 0 || PmuAccess::Read(fds[j], triple, sizeof(triple)) != static_cast<ssize_t>(sizeof(triple))) {
+                continue;
+            }
+            current[slot] = CounterTriple{triple[0], triple[1], triple[2]};
         }
     }
     return true;
@@ -405,6 +418,9 @@ void Ostrum::ComputeCounter(int interval)
             }
             perCore[ci] = count;
             total += count;
+            if (g_loglevel.empty()) {
+                continue;  // nothing would be logged: skip the formatting arguments
+            }
             OSTRUM_LOG(DEBUG,
                        "vecCount: %d cpu : %d  core count: %llu total count: %llu timeRuning: %llu timeTotal: %llu "
                        "pmu config: 0x%04x",
@@ -451,15 +467,24 @@ uint64_t Ostrum::_GetCoresAndEventsCount(PerfEvent event, int startCore, int end
     }
     const std::vector<uint64_t>& perCore = found->second;
     // A CPU named twice in the core list counts once, with its first entry.
-    std::vector<bool> seen(static_cast<size_t>(endCore - startCore) + 1, false);
+    if (m_firstEntryOf != m_cpuIntVec) {
+        m_firstEntryOf = m_cpuIntVec;
+        m_isFirstEntry.assign(m_cpuIntVec.size(), true);
+        for (size_t i = 0; i < m_cpuIntVec.size(); ++i) {
+            for (size_t j = 0; j < i; ++j) {
+                if (m_cpuIntVec[j] == m_cpuIntVec[i]) {
+                    m_isFirstEntry[i] = false;
+                    break;
+                }
+            }
+        }
+    }
     uint64_t sum = 0;
     for (size_t i = 0; i < m_cpuIntVec.size() && i < perCore.size(); ++i) {
         const int cpu = m_cpuIntVec[i];
-        if (cpu < startCore || cpu > endCore || seen[static_cast<size_t>(cpu - startCore)]) {
-            continue;
+        if (cpu >= startCore && cpu <= endCore && m_isFirstEntry[i]) {
+            sum += perCore[i];
         }
-        seen[static_cast<size_t>(cpu - startCore)] = true;
-        sum += perCore[i];
     }
     return sum;
 }

@@ -132,6 +132,10 @@ public:
     std::map<PerfEvent, std::vector<int>> m_slotCpuIndex;
     // Slots handed out so far per event (the next descriptor's slot).
     std::map<PerfEvent, int> m_slotsUsed;
+    // Which entries of the core list are a CPU's first (duplicates count once
+    // in the per-die sums), for the core list m_firstEntryOf.
+    CoreList m_firstEntryOf;
+    std::vector<bool> m_isFirstEntry;
     // Set by ComputeRes when the measured process or thread has ended after
     // the first read; PerfMixed stops the periods then.
     bool m_targetGone = false;

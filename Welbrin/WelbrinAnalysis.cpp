@@ -39,6 +39,12 @@ WelbrinAnalysis::WelbrinAnalysis(std::string keyword)
 {
     m_linuxOperate->RunShell("pwd");
     m_outputDir = m_linuxOperate->runShellRetStr;
+    if (m_outputDir.empty() || m_outputDir[0] != '/') {
+        // A working directory that is gone: never fall back to "/".
+        log.LogShow(ERROR, "%s", OBFUSCATED("cannot tell the current directory").c_str());
+        m_outputDir.clear();
+        return;
+    }
     // Host name and start time tell the directories of many servers and runs
     // apart; the name keeps to characters that need no quoting anywhere.
     m_linuxOperate->RunShell(

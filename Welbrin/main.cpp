@@ -70,7 +70,10 @@ int main(int argc, char** argv)
     // Without its directory a run would only lose its results.
     FileOperate files;
     if (!files.isDir(analysis->OutputDir())) {
-        log.LogShow(ERROR, "%s", (OBFUSCATED("cannot create the output directory ") + analysis->OutputDir()).c_str());
+        if (!analysis->OutputDir().empty()) {
+            log.LogShow(ERROR, "%s",
+                        (OBFUSCATED("cannot create the output directory ") + analysis->OutputDir()).c_str());
+        }
         delete analysis;
         return 1;
     }

@@ -25,7 +25,7 @@ function(quendar_unit_test name)
   target_link_libraries(${name} PRIVATE quendar_support ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   target_compile_definitions(${name} PRIVATE "QUENDAR_FIXTURES=\"${QUENDAR_FIXTURES}\"")
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_PREFIX "${name}."
     PROPERTIES ENVIRONMENT "${QUENDAR_TEST_ENV}" LABELS unit)
 endfunction()
 

@@ -134,6 +134,28 @@ bundle_libraries() {
     done < <("$interp" --list "$bin")
 }
 
+# sar starts its data collector from the path compiled into it (Debian:
+# /usr/lib/sysstat/sadc), which a machine without sysstat lacks, and does not
+# fall back to the search path. The carried sar is pointed at
+# /tmp/WelbrinBin/sadc instead, a link to the carried sadc: the path is
+# rewritten in place, padded with NUL bytes, which needs the new path to be no
+# longer than the old one.
+carried_sadc=/tmp/WelbrinBin/sadc
+relocate_sadc() {
+    local bin=$1 old
+    old=$(grep -a -o -E '/[A-Za-z0-9/._-]*/sadc' "$bin" | head -n 1 || true)
+    [ -n "$old" ] || die "$bin: no data collector path found to point at the carried sadc"
+    [ ${#carried_sadc} -le ${#old} ] || die "$bin: its sadc path $old is shorter than $carried_sadc"
+    OLD=$old NEW=$carried_sadc perl -0777 -pi -e '
+        my ($o, $n) = ($ENV{OLD}, $ENV{NEW});
+        my $pad = $n . ("\0" x (length($o) - length($n)));
+        my $count = s/\Q$o\E(?=\0)/$pad/g;
+        die "no NUL-terminated $o\n" unless $count;
+    ' "$bin" || die "$bin: cannot rewrite its sadc path"
+    ln -s bin/sadc "$root/sadc"
+    echo "sar: data collector path $old rewritten to $carried_sadc" >> "$manifest"
+}
+
 for entry in "${tools[@]}"; do
     read -r name candidates <<< "$entry"
     if [ -n "$staticdir" ] && [ -f "$staticdir/$name" ]; then
@@ -151,6 +173,9 @@ for entry in "${tools[@]}"; do
         is_dynamic "$src" || { cp "$src" "$root/bin/$name"; echo "$name: $src ($(origin "$src"))" >> "$manifest"; continue; }
         cp "$src" "$root/libexec/$name"
         bundle_libraries "$src"
+        if [ "$name" = "sar" ]; then
+            relocate_sadc "$root/libexec/sar"
+        fi
         # A copy, not a hard link: every member of bin/ is a regular file.
         cp "$launcher" "$root/bin/$name"
     else

@@ -57,7 +57,8 @@ TEST(WelbrinShellTest, ResultFilesShowCommandsWithoutThePerfPrefix)
 TEST(WelbrinShellTest, InBash)
 {
     const CommandResult result =
-        RunCommand(WelbrinShell::InBash("echo -e 'a\\tb' &> /dev/stdout; echo err >&2; [[ 1 == 1 ]] && echo ok"));
+        RunCommand(WelbrinShell::InBash("echo -e 'a\\tb'; echo hidden &> /dev/null; echo err >&2; [[ 1 == 1 ]] && "
+                                        "echo ok"));
     EXPECT_EQ(result.out, "a\tb\nerr\nok\n");
     EXPECT_EQ(result.err, "");
 }

@@ -57,4 +57,17 @@ try refuse -c 100000
 try refuse -k '$(touch pwned)'
 try refuse -k 'a b'
 try refuse -k a/b
+# A working directory that is gone leaves nowhere to save: status 1, and no
+# output directory in "/" instead.
+mkdir "$work/gone"
+cd "$work/gone"
+rmdir "$work/gone"
+ls -d /welbrin_* 2>/dev/null >"$work/root-before"
+"$welbrin" -t 1 >"$work/out.txt" 2>&1
+status=$?
+cd "$work"
+[ $status -eq 1 ] || fail "gone working directory: status $status, want 1"
+grep -q 'ERROR : cannot tell the current directory' out.txt || fail "gone working directory: no error line"
+grep -q 'Collect info saved' out.txt && fail "gone working directory: claims to have saved"
+ls -d /welbrin_* 2>/dev/null | cmp -s - "$work/root-before" || fail "gone working directory: wrote into /"
 finish

@@ -82,6 +82,9 @@ check "on-CPU title" grep -q 'On-CPU Time Flame Graph' "$dir/perfg_On-CPU.svg"
 check "off-CPU svg" grep -q '<svg' "$dir/perfg_Off-CPU.svg"
 check "off-CPU title" grep -q 'Off-CPU Time Flame Graph' "$dir/perfg_Off-CPU.svg"
 check "off-CPU scheduler frames" grep -q 'schedule' "$dir/perfg_Off-CPU.svg"
+# The io palette's background tells the off-CPU graph from the on-CPU one.
+check "off-CPU io palette" grep -q 'stop-color="#f8f8f8"' "$dir/perfg_Off-CPU.svg"
+grep -q 'stop-color="#f8f8f8"' "$dir/perfg_On-CPU.svg" && fail "on-CPU graph in the io palette"
 
 # The kernel's missing scheduler tracepoints are named, the others recorded.
 events=/sys/kernel/tracing/available_events

@@ -12,19 +12,23 @@ fail=0
 ok() { echo "ok: $*"; }
 bad() { echo "FAIL: $*"; fail=1; }
 
-# tool, arguments that make it print its version and end, text expected.
+# tool | arguments that make it print its version and end | text expected.
 tools=(
-    "top -V procps-ng"
-    "vmstat -V procps-ng"
-    "iostat -V sysstat"
-    "sar -V sysstat"
-    "sadf -V sysstat"
-    "sadc -V sysstat"
-    "pidstat -V sysstat"
-    "mpstat -V sysstat"
-    "cifsiostat -V sysstat"
-    "numastat_x86_64 -V version"
-    "perf_static_x86_64 --version perf"
+    "top|-V|procps-ng"
+    "vmstat|-V|procps-ng"
+    "iostat|-V|sysstat"
+    "sar|-V|sysstat"
+    "sadf|-V|sysstat"
+    "sadc|-V|sysstat"
+    "pidstat|-V|sysstat"
+    "mpstat|-V|sysstat"
+    "cifsiostat|-V|sysstat"
+    "numastat_x86_64|-V|version"
+    "perf_static_x86_64|--version|perf"
+)
+# Runs that start other carried programs: sar starts sadc.
+runs=(
+    "sar|-u 1 1|Average"
 )
 members="top iostat sar sadf sadc sa1 sa2 pidstat mpstat vmstat cifsiostat numastat_x86_64 perf_static_x86_64 flamegraph.pl stackcollapse-perf.pl"
 
@@ -48,8 +52,9 @@ fi
 # Every loaded object, as the loader reports it, lies inside the bundle.
 check_loads() {
     local root=$1 where=$2 entry name args want out objs outside
-    for entry in "${tools[@]}"; do
-        read -r name args want <<< "$entry"
+    shift 2
+    for entry in "$@"; do
+        IFS='|' read -r name args want <<< "$entry"
         # shellcheck disable=SC2086
         out=$(cd "$tmp" && LD_DEBUG=libs "$root/bin/$name" $args 2>&1)
         objs=$(echo "$out" | sed -n 's/.*calling init: //p')
@@ -62,7 +67,7 @@ check_loads() {
 
 mkdir -p "$tmp/u"
 tar -xJf "$archive" -C "$tmp/u" || { bad "cannot unpack"; exit 1; }
-check_loads "$tmp/u/WelbrinBin" "unpacked in $tmp/u"
+check_loads "$tmp/u/WelbrinBin" "unpacked in $tmp/u" "${tools[@]}"
 [ -d "$tmp/u/WelbrinBin/etc/procps" ] && ok "etc/procps for the carried top's configuration" || bad "no WelbrinBin/etc/procps"
 for s in sa1 sa2; do
     grep -q '^ENDIR=$(cd "$(dirname "$0")" && pwd)$' "$tmp/u/WelbrinBin/bin/$s" \
@@ -71,7 +76,8 @@ done
 
 # As a Welbrin run does: unpacked over /tmp, twice (a second run replaces the files).
 tar -xJf "$archive" -C /tmp && tar -xJf "$archive" -C /tmp || bad "cannot unpack into /tmp twice"
-check_loads /tmp/WelbrinBin "unpacked in /tmp"
+# sar's collector is the one at the fixed place, so sar runs only from there.
+check_loads /tmp/WelbrinBin "unpacked in /tmp" "${tools[@]}" "${runs[@]}"
 [ $fail -eq 0 ] && ok "every tool loads only the bundle's libraries"
 
 # With the machine's own library directories hidden (an empty directory
@@ -104,9 +110,9 @@ sub run {
 # The control: the machine's own vmstat cannot start now.
 exit 4 if run("$results.control", '/usr/bin/vmstat', '-V') == 0;
 open(my $r, '>', $results) or exit 5;
-for my $t (@tools) {
-    my ($name, $args) = split / /, $t;
-    print $r "$name ", run("$results.$name", "$root/bin/$name", $args), "\n";
+for my $i (0 .. $#tools) {
+    my ($name, $args) = split /\|/, $tools[$i];
+    print $r "$i ", run("$results.$i", "$root/bin/$name", split(' ', $args)), "\n";
 }
 close $r;
 exit 0;
@@ -116,18 +122,20 @@ if ! unshare -m true 2>/dev/null; then
     echo "SKIP: no private mount namespace here"; exit 77
 fi
 # shellcheck disable=SC2086
-TOOLS=$(printf '%s\n' "${tools[@]}") unshare -m --propagation private perl "$tmp/hidden.pl" /tmp/WelbrinBin "$tmp/empty" "$tmp/hidden" $LIBDIRS > "$tmp/hidden.err" 2>&1
+TOOLS=$(printf '%s\n' "${tools[@]}" "${runs[@]}") unshare -m --propagation private perl "$tmp/hidden.pl" /tmp/WelbrinBin "$tmp/empty" "$tmp/hidden" $LIBDIRS > "$tmp/hidden.err" 2>&1
 case $? in
     0) ;;
     3) bad "cannot hide the system's library directories: $(cat "$tmp/hidden.err")" ;;
     4) bad "the system's vmstat still runs with its libraries hidden: the check is void" ;;
     *) bad "the hidden-libraries run failed: $(cat "$tmp/hidden.err")" ;;
 esac
-for entry in "${tools[@]}"; do
-    read -r name args want <<< "$entry"
-    if grep -q -x "$name 0" "$tmp/hidden" && grep -q -i -- "$want" "$tmp/hidden.$name"; then :; else
-        bad "$name does not run with the system's libraries hidden: $(head -2 "$tmp/hidden.$name" 2>/dev/null)"
+i=0
+for entry in "${tools[@]}" "${runs[@]}"; do
+    IFS='|' read -r name args want <<< "$entry"
+    if grep -q -x "$i 0" "$tmp/hidden" && grep -q -i -- "$want" "$tmp/hidden.$i"; then :; else
+        bad "$name $args does not run with the system's libraries hidden: $(head -2 "$tmp/hidden.$i" 2>/dev/null)"
     fi
+    i=$((i + 1))
 done
 [ $fail -eq 0 ] && ok "every tool runs with the system's libraries hidden"
 
