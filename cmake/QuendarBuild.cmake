@@ -32,7 +32,7 @@ endfunction()
 # <target> as `extern const unsigned char <symbol>[]` with the length in
 # `extern const unsigned long <symbol>_len`, through the assembler's .incbin.
 function(quendar_embed_blob target symbol file)
-  set(asm ${CMAKE_CURRENT_BINARY_DIR}/${symbol}_blob.S)
+  set(asm ${CMAKE_CURRENT_BINARY_DIR}/${target}_${symbol}_blob.S)
   file(WRITE ${asm}.in
 "    .section .rodata
     .global @SYM@

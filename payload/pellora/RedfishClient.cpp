@@ -55,6 +55,18 @@ std::string RedfishClient::Validate() const
             return "the BMC address '" + m_access.host + "' holds characters no host name or address has";
         }
     }
+    // "name:port" or "[v6]:port": the port must be a number.
+    size_t colon = m_access.host.rfind(':');
+    bool bracketed = m_access.host.front() == '[';
+    bool hasPort = colon != std::string::npos &&
+                   (bracketed ? m_access.host.find("]:") == colon - 1 : m_access.host.find(':') == colon);
+    if (hasPort) {
+        std::string port = m_access.host.substr(colon + 1);
+        if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos ||
+            std::atoi(port.c_str()) < 1 || std::atoi(port.c_str()) > 65535) {
+            return "the BMC address '" + m_access.host + "' has no valid port after ':'";
+        }
+    }
     if (m_access.user.find(':') != std::string::npos) {
         return "a BMC user name cannot hold ':'";
     }

@@ -3,6 +3,7 @@
 // Redfish service.
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,10 +14,31 @@
 #include "RedfishBackend.h"
 #include "ToolTree.h"
 
+namespace {
+
+// The BMC password arrives on our command line (that is how Brevane passes
+// it); blank it in place once copied, so /proc/<pid>/cmdline stops showing
+// it to other users for the rest of the run.
+void HidePassword(int argc, char** argv)
+{
+    for (int i = 1; i + 1 < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "-P") {
+            std::memset(argv[i + 1], '*', std::strlen(argv[i + 1]));
+        }
+        if (option == "-P" || option == "-H" || option == "-U" || option == "-A" || option == "-f") {
+            ++i;  // the option's value, whatever it looks like
+        }
+    }
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     ToolSettings settings = ToolTree::Apply();
     std::vector<std::string> args(argv, argv + argc);
+    HidePassword(argc, argv);
     CommandLine cl;
     std::string error;
     if (!CommandLine::Parse(args, cl, error)) {

@@ -115,6 +115,8 @@ bundle_libraries() {
     local bin=$1 line name path interp
     interp=$(readelf -l "$bin" | sed -n 's/.*Requesting program interpreter: \(.*\)]/\1/p')
     [ -n "$interp" ] || die "$bin has no program interpreter"
+    # The launcher starts every tool through lib/ld-linux-x86-64.so.2.
+    [ "$(basename "$interp")" = "ld-linux-x86-64.so.2" ] || die "$bin wants loader $interp, not an x86-64 ld-linux"
     if [ -z "$loader" ]; then
         loader=$interp
         cp -L "$interp" "$root/lib/$(basename "$interp")"

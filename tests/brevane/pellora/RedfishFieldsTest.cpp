@@ -80,9 +80,14 @@ TEST(RedfishFields, RefusalMessagesComeFromTheExtendedInfo)
 
 TEST(RedfishFields, AddressesThatAreNoHostAreRefusedBeforeCurlRuns)
 {
-    for (const char* host : {"", "bmc;reboot", "a b", "h/x", "h\"", "user@h"}) {
+    for (const char* host : {"", "bmc;reboot", "a b", "h/x", "h\"", "user@h", "10.0.0.9:", "10.0.0.9:x",
+                             "10.0.0.9:70000", "[fe80::1]:"}) {
         RedfishClient client({host, "admin", "pw", "", ""});
         EXPECT_NE(client.Validate(), "") << host;
+    }
+    for (const char* host : {"10.0.0.9", "bmc-1.example", "10.0.0.9:8443", "fe80::1", "[fe80::1]:443"}) {
+        RedfishClient client({host, "admin", "pw", "", ""});
+        EXPECT_EQ(client.Validate(), "") << host;
     }
     RedfishClient colonUser({"10.0.0.9", "ad:min", "pw", "", ""});
     EXPECT_NE(colonUser.Validate().find("':'"), std::string::npos);

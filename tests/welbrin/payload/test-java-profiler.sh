@@ -76,4 +76,16 @@ fi
 "$asprof" -d 1 -f "$tmp/out.txt" "$jvm" > /dev/null 2>&1
 grep -q -E '^(.*;)?WelbrinHotLoop.main;WelbrinHotLoop.burnCpu [0-9]+$' "$tmp/out.txt" \
     && ok "folded text for a non-HTML file name" || bad "folded text: $(head -3 "$tmp/out.txt")"
+kill "$jvm"; wait "$jvm" 2>/dev/null; jvm=""
+
+# A JVM of another user: jcmd must attach as that user.
+if [ "$(id -u)" -eq 0 ] && command -v setpriv > /dev/null && id nobody > /dev/null 2>&1; then
+    chmod 755 "$tmp"
+    (cd "$tmp/classes" && exec setpriv --reuid="$(id -u nobody)" --regid="$(id -g nobody)" --clear-groups \
+        java -cp "$tmp/classes" WelbrinHotLoop > /dev/null 2>&1) & jvm=$!
+    for _ in $(seq 1 50); do jcmd "$jvm" VM.uptime > /dev/null 2>&1 && break; sleep 0.2; done
+    "$asprof" -d 1 -f "$tmp/nobody.txt" "$jvm" > "$tmp/out" 2>&1; s=$?
+    [ $s -eq 0 ] && grep -q 'WelbrinHotLoop.burnCpu' "$tmp/nobody.txt" \
+        && ok "profiles a JVM of another user" || bad "JVM of user nobody: status $s: $(cat "$tmp/out")"
+fi
 exit $fail

@@ -93,6 +93,40 @@ PELLORA_BMC_PIN="sha256//AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=" run "${bm
 expect_rc 1 "wrong pinned key"
 expect_text "does not match the pinned key" "wrong pinned key"
 
+# While a request is under way, neither pellora's nor curl's command line
+# shows the password: a BMC that accepts and never answers holds it there.
+python3 -c 'import socket, time
+s = socket.socket(); s.bind(("127.0.0.1", 0)); s.listen(4)
+print(s.getsockname()[1], flush=True)
+conns = [s.accept() for _ in range(4)]
+time.sleep(600)' > "$scratch/hang.port" &
+hang=$!
+cleanup_steps+=("kill $hang 2>/dev/null")
+for _ in $(seq 100); do [ -s "$scratch/hang.port" ] && break; sleep 0.1; done
+PELLORA_BMC_CA=$sim/cert.pem ${QUENDAR_EMULATOR:+$QUENDAR_EMULATOR} "$PELLORA" \
+    -H "127.0.0.1:$(cat "$scratch/hang.port")" -U admin -P "$password" getattr >/dev/null 2>&1 &
+tool=$!
+cleanup_steps+=("kill $tool 2>/dev/null")
+curl_pid=""
+for _ in $(seq 200); do
+    curl_pid=$(pgrep -P "$tool" curl || true)
+    [ -n "$curl_pid" ] && break
+    sleep 0.1
+done
+if [ -z "$curl_pid" ]; then
+    fail "hanging BMC: curl never started"
+else
+    tr '\0' ' ' < "/proc/$curl_pid/cmdline" > "$scratch/curl.cmdline"
+    grep -qF -- "$password" "$scratch/curl.cmdline" && fail "curl's command line shows the password"
+    grep -qF -- "127.0.0.1" "$scratch/curl.cmdline" && fail "curl's command line shows the request"
+    # Under a user-mode emulator the command line is the emulator's own copy.
+    if [ -z "${QUENDAR_EMULATOR:-}" ]; then
+        tr '\0' ' ' < "/proc/$tool/cmdline" > "$scratch/tool.cmdline"
+        grep -qF -- "$password" "$scratch/tool.cmdline" && fail "pellora's command line still shows the password"
+    fi
+fi
+kill "$tool" "$curl_pid" 2>/dev/null
+
 "$PELLORA_BMCSIM/stop-bmcsim.sh" "$sim"
 PELLORA_BMC_CA=$sim/cert.pem run "${bmc[@]}" getattr
 expect_rc 1 "BMC gone"
