@@ -9,7 +9,7 @@ packages=(
     g++-aarch64-linux-gnu qemu-user-static
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     sysstat procps numactl linux-perf libdevel-nytprof-perl
-    curl openssl openjdk-17-jdk-headless
+    curl openssl openjdk-17-jdk-headless pciutils util-linux binutils perl
 )
 
 missing=()
