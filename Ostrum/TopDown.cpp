@@ -30,7 +30,7 @@ const TopDownDesc kEvents = {
     {"FsuIsqStall", 0x200d},      {"MemStallL2Miss", 0x7007},
 };
 
-// label                              level  metric key
+// level  label                          metric key
 const std::vector<TopDownRow> kFrontEndTree = {
     {0, "Front-End Bound:",           "FrontBound"},
     {1, "Front-End Latency:",         "FrontLatencyBound"},

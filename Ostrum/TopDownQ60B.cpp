@@ -14,7 +14,8 @@ constexpr double kSlots = 6;
 constexpr double kL2HitPenalty = 15;
 constexpr double kL2MissPenalty = 100;
 constexpr double kFlushPenalty = 5;
-// Store-bound reasons other than a full store queue stall only half a cycle each.
+// The store-bound reasons other than a full store queue weigh half before
+// they are rescaled to Store Bound.
 constexpr double kStoreReasonWeight = 0.5;
 
 const TopDownDesc kEvents = {

@@ -12,7 +12,8 @@ String innerStr;
 // Speculation, Retiring).
 constexpr double kFetchSlots = 8;
 constexpr double kSlots = 6;
-// Store-bound reasons other than a full store queue stall only half a cycle each.
+// The store-bound reasons other than a full store queue weigh half before
+// they are rescaled to Store Bound.
 constexpr double kStoreReasonWeight = 0.5;
 
 const TopDownDesc kEvents = {

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <map>
 #include <string>
 #include <vector>
@@ -21,7 +22,7 @@ using reports_test::ThreadCrowd;
 struct RowRates {
     int miss;
     int ref;
-    std::vector<double> missPerDie;  // per CPU of that die
+    std::array<double, 4> missPerDie;  // per CPU of die 0, 1, ...
     double refPerCpu;
 };
 
