@@ -178,35 +178,27 @@ size_t CpuVisit::Pass(const std::vector<int>& cpus, bool simulated, const std::f
     }
     const int present = simulated ? ConfiguredCpus() : -1;
 
-    // Visitable CPUs are the ones the tool may run on now; the rest are done
-    // before any move, from the placement the tool was given.
-    std::vector<bool> visit(groupCpu.size(), false);
+    // The tool visits the CPUs it may run on now; the others are done from
+    // where it is, which is always one of those it may run on.
     size_t elsewhere = 0;
+    bool moved = false;
     for (size_t g = 0; g < groupCpu.size(); ++g) {
         const int cpu = groupCpu[g];
-        visit[g] = maskSize > 0 && original.Has(cpu);
-        if (!visit[g]) {
+        if (maskSize > 0 && original.Has(cpu)) {
+            Mask one(std::max(maskSize, cpu + 1));
+            one.Add(cpu);
+            if (one.Apply()) {
+                moved = true;
+            } else {
+                // Taken offline or out of the cpuset since the affinity was
+                // read.
+                SayFallback(cpu, allowedText);
+                ++elsewhere;
+            }
+        } else {
             if (!(simulated && cpu >= present)) {
                 SayFallback(cpu, allowedText);
             }
-            doGroup(g);
-            ++elsewhere;
-        }
-    }
-
-    bool moved = false;
-    for (size_t g = 0; g < groupCpu.size(); ++g) {
-        if (!visit[g]) {
-            continue;
-        }
-        const int cpu = groupCpu[g];
-        Mask one(std::max(maskSize, cpu + 1));
-        one.Add(cpu);
-        if (one.Apply()) {
-            moved = true;
-        } else {
-            // Taken offline or out of the cpuset since the affinity was read.
-            SayFallback(cpu, allowedText);
             ++elsewhere;
         }
         doGroup(g);

@@ -29,12 +29,12 @@ public:
 
     // Does work(i) for every item i; cpus[i] is the CPU item i is bound to,
     // negative for none (per-thread counters that follow their thread).
-    // Items without a CPU, and those of CPUs the tool cannot visit, are done
-    // first from where the thread runs; then every other CPU in the order of
-    // its first item, with its items in their order. Returns the number of
-    // CPUs (with items) that were handled from elsewhere than themselves.
-    // simulated: CPUs the running machine lacks are handled from elsewhere
-    // silently.
+    // Items without a CPU are done first, from where the thread runs; then
+    // every CPU in the order of its first item, with its items in their
+    // order, from that CPU where the tool may run there and from where it is
+    // otherwise. Returns the number of CPUs (with items) that were handled
+    // from elsewhere than themselves. simulated: CPUs the running machine
+    // lacks are handled from elsewhere silently.
     size_t Pass(const std::vector<int>& cpus, bool simulated, const std::function<void(size_t)>& work);
 
     // True once the user has been told that some CPU could not be visited.

@@ -77,6 +77,8 @@ ChildResult RunChild(const std::string& path, const std::vector<std::string>& ar
 
     size_t written = 0;
     int inFd = in[1];
+    // Never block on the child's input while its output waits to be read.
+    fcntl(inFd, F_SETFL, fcntl(inFd, F_GETFL) | O_NONBLOCK);
     if (input.empty()) {
         close(inFd);
         inFd = -1;
@@ -110,7 +112,7 @@ ChildResult RunChild(const std::string& path, const std::vector<std::string>& ar
                 if (w > 0) {
                     written += static_cast<size_t>(w);
                 }
-                if (w < 0 || written == input.size()) {
+                if ((w < 0 && errno != EAGAIN && errno != EINTR) || written == input.size()) {
                     close(inFd);
                     inFd = -1;
                 }

@@ -14,7 +14,7 @@ cert=""
 key=""
 user=admin
 password=secret
-mockup=${QUENDAR_REDFISH_MOCKUP:-/work/shared/redfish/public-rackmount1}
+mockup=${QUENDAR_REDFISH_MOCKUP:-$(cd "$here/../../fixtures/redfish/public-rackmount1" && pwd)}
 while [ $# -gt 0 ]; do
     case $1 in
         --cert) cert=$2; shift 2 ;;
