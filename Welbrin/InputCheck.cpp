@@ -108,18 +108,4 @@ bool IsKeyword(const std::string& text)
     return true;
 }
 
-std::string ShellQuote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'') {
-            quoted += "'\\''";
-        } else {
-            quoted += c;
-        }
-    }
-    quoted += "'";
-    return quoted;
-}
-
 }  // namespace InputCheck

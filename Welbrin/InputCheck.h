@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "ShellQuote.h"
+
 namespace InputCheck {
 
 // Reads a decimal integer the way the command line always has: an optional
@@ -24,7 +26,7 @@ bool IsCpuList(const std::string& text, int coreCount, std::string& reason);
 bool IsKeyword(const std::string& text);
 
 // `text` as one single-quoted shell word, whatever it holds.
-std::string ShellQuote(const std::string& text);
+using ::ShellQuote;
 
 }  // namespace InputCheck
 

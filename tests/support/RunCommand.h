@@ -12,6 +12,8 @@
 #include <fstream>
 #include <string>
 
+#include "ShellQuote.h"
+
 #include "TempDir.h"
 
 struct CommandResult {
@@ -36,20 +38,6 @@ inline CommandResult RunCommand(const std::string& command)
     result.out = TempDir::Read(outPath);
     result.err = TempDir::Read(errPath);
     return result;
-}
-
-// Quotes a text for the shell command line of RunCommand.
-inline std::string ShellQuote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'') {
-            quoted += "'\\''";
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "'";
 }
 
 #endif

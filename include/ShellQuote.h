@@ -1,5 +1,5 @@
-#ifndef OSTRUM_SHELL_QUOTE_H
-#define OSTRUM_SHELL_QUOTE_H
+#ifndef QUENDAR_SHELL_QUOTE_H
+#define QUENDAR_SHELL_QUOTE_H
 
 #include <string>
 
