@@ -3,10 +3,10 @@
 #include "Logger.h"
 #include "TopDownCounts.h"
 #include "TopDownEngine.h"
+#include "TopDownGroups.h"
 
 namespace {
 Logger log;
-String innerStr;
 
 // Issue slots per cycle, and the cycles an instruction-side access costs when
 // it hits in L2 (TLB or cache), when it misses L2, and per pipeline flush.
@@ -57,10 +57,6 @@ const std::vector<TopDownRow> kBadSpeculationTree = {
     {2, "Other Flush:",        "MachineClearsOtherFlush"},
 };
 
-const std::vector<TopDownRow> kRetiringTree = {
-    {0, "Retiring:", "Retiring"},
-};
-
 const std::vector<TopDownRow> kBackEndTree = {
     {0, "Back-End Bound:",      "BackendBound"},
     {1, "Resource Bound:",      "ResourceBound"},
@@ -92,19 +88,11 @@ const std::vector<TopDownShare> kIssueQueues = {
 };
 }  // namespace
 
-TopDown::TopDown(int pid, std::string cpu, ParamMap params) : Ostrum(pid, std::move(cpu), std::move(params))
+TopDown::TopDown(int pid, std::string cpu, ParamMap params)
+    : TopDownBase(pid, std::move(cpu), std::move(params), kEvents,
+                  {kFrontEndTree, kBadSpeculationTree, TopDownGroups::kRetiringTree, kBackEndTree})
 {
     log.Log(DEBUG, "TopDown.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    m_perfEvents = GetPerfEvents();
-    m_leftWidht = TopDownEngine::kLeftWidth;
-    m_frontendBound = 0;
-    m_badSpeculationBound = 0;
-    m_retiringBound = 0;
-    // A measured process is followed on whatever CPU its threads run.
-    if (m_pid != -1) {
-        m_cpuIntVec = {-1};
-    }
-    m_fdMaxCount = static_cast<int>(m_perfEvents.size() * m_pidSet.size() * m_cpuIntVec.size());
 }
 
 std::vector<std::pair<std::string, int>> TopDown::GetTopDownDesc()
@@ -113,39 +101,10 @@ std::vector<std::pair<std::string, int>> TopDown::GetTopDownDesc()
     return kEvents;
 }
 
-PerfEventVec TopDown::GetPerfEvents()
-{
-    log.Log(DEBUG, "TopDown.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    m_topDownDesc = GetTopDownDesc();
-    return TopDownEngine::RawEvents(m_topDownDesc);
-}
-
-std::string TopDown::GetPrintStr(PerfEventVec, int)
-{
-    log.Log(DEBUG, "TopDown.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    if (m_perfCountResMap.empty()) {
-        TopDownEngine::ReportEmpty();
-        return "";
-    }
-    GetTopDown(m_perfEvents);
-    auto line = [this](int level, std::string desc, double value, int flag) {
-        return _GetTopDownPrintLineStr(level, desc, value, flag);
-    };
-    return TopDownEngine::Frame(m_leftWidht, m_pid, m_cpuStr, m_topDownMap, line,
-                                {_GetFrontendBoundPrintStr(), _GetBadSpeculationBoundPrintStr(),
-                                 _GetRetiringBoundPrintStr(), _GetBackendBoundPrintStr()});
-}
-
 void TopDown::GetTopDown(PerfEventVec events)
 {
     log.Log(DEBUG, "TopDown.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    TopDownEngine::Fill(m_topDownMap, events, m_perfCountResMap);
-    // Each group works on a copy taken just before it runs.
-    _GetFrontendBound(m_topDownMap);
-    _GetBadSpeculationBound(m_topDownMap);
-    _GetRetiringBound(m_topDownMap);
-    _GetBackendBound(m_topDownMap);
-    TopDownEngine::Clamp(m_topDownMap);
+    Evaluate(events);
 }
 
 void TopDown::_GetFrontendBound(std::map<std::string, double> topDownMap)
@@ -193,17 +152,15 @@ void TopDown::_GetRetiringBound(std::map<std::string, double> topDownMap)
 {
     log.Log(DEBUG, "TopDown.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
     TopDownCounts c(m_topDownDesc, topDownMap);
-    m_topDownMap["Retiring"] = c("RetiredInsts") / (kSlots * c("Cycles"));
-    m_retiringBound = m_topDownMap["Retiring"];
+    m_retiringBound = TopDownGroups::Retiring(m_topDownMap, c, kSlots);
 }
 
 void TopDown::_GetBackendBound(std::map<std::string, double> topDownMap)
 {
     log.Log(DEBUG, "TopDown.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
     TopDownCounts c(m_topDownDesc, topDownMap);
+    const double b = BackendShare();
     auto& m = m_topDownMap;
-    // The bounds as computed, before the clamp.
-    const double b = 1 - m_frontendBound - m_badSpeculationBound - m_retiringBound;
     const double r = c("ResourceBound") + c("ExeStallCycle");
     m["BackendBound"] = b;
     m["ResourceBound"] = c("ResourceBound") / r * b;
@@ -227,40 +184,8 @@ void TopDown::_GetBackendBound(std::map<std::string, double> topDownMap)
     m["StoreBound"] = c("MemStallStore") / c("Cycles") * b;
 }
 
-std::string TopDown::_GetFrontendBoundPrintStr()
-{
-    log.Log(DEBUG, "TopDown.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    return TopDownEngine::Tree(kFrontEndTree, m_topDownMap, [this](int l, std::string d, double v, int f) {
-        return _GetTopDownPrintLineStr(l, d, v, f);
-    });
-}
-
-std::string TopDown::_GetBadSpeculationBoundPrintStr()
-{
-    log.Log(DEBUG, "TopDown.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    return TopDownEngine::Tree(kBadSpeculationTree, m_topDownMap, [this](int l, std::string d, double v, int f) {
-        return _GetTopDownPrintLineStr(l, d, v, f);
-    });
-}
-
-std::string TopDown::_GetRetiringBoundPrintStr()
-{
-    log.Log(DEBUG, "TopDown.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    return TopDownEngine::Tree(kRetiringTree, m_topDownMap, [this](int l, std::string d, double v, int f) {
-        return _GetTopDownPrintLineStr(l, d, v, f);
-    });
-}
-
-std::string TopDown::_GetBackendBoundPrintStr()
-{
-    log.Log(DEBUG, "TopDown.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    return TopDownEngine::Tree(kBackEndTree, m_topDownMap, [this](int l, std::string d, double v, int f) {
-        return _GetTopDownPrintLineStr(l, d, v, f);
-    });
-}
-
 std::string TopDown::_GetTopDownPrintLineStr(int leftBlankLevel, std::string desc, double value, int valueFormatFlag)
 {
     log.Log(DEBUG, "TopDown.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    return TopDownEngine::Line(m_leftWidht, leftBlankLevel, desc, value, valueFormatFlag);
+    return PrintLine(leftBlankLevel, desc, value, valueFormatFlag);
 }

@@ -3,10 +3,10 @@
 #include "Logger.h"
 #include "TopDownCounts.h"
 #include "TopDownEngine.h"
+#include "TopDownGroups.h"
 
 namespace {
 Logger log;
-String innerStr;
 
 // Issue slots per cycle, and the cycles an instruction-side access costs when
 // it hits in L2 (TLB), when it misses L2, and per pipeline flush.
@@ -14,9 +14,6 @@ constexpr double kSlots = 6;
 constexpr double kL2HitPenalty = 15;
 constexpr double kL2MissPenalty = 100;
 constexpr double kFlushPenalty = 5;
-// The store-bound reasons other than a full store queue weigh half before
-// they are rescaled to Store Bound.
-constexpr double kStoreReasonWeight = 0.5;
 
 const TopDownDesc kEvents = {
     {"FetchBubbles", 0x2011},
@@ -84,100 +81,27 @@ const std::vector<TopDownRow> kFrontEndTree = {
     {1, "Front End Bound Bandwidth:", "FetchBandWidthBound"},
 };
 
-const std::vector<TopDownRow> kBadSpeculationTree = {
-    {0, "Bad Speculation:",    "BadSpeculation"},
-    {1, "Branch Mispredicts:", "BranchMispredicts"},
-    {2, "Indrect Branch:",     "Indrect Branch"},
-    {2, "Push Branch:",        "Push Branch"},
-    {2, "Pop Branch:",         "Pop Branch"},
-    {2, "Other Branch:",       "Other Branch"},
-    {1, "Machine Clears:",     "MachineClears"},
-    {2, "Nuke Flush:",         "Nuke Flush"},
-    {2, "Other Flush:",        "Other Flush"},
+// The execution-port classes: report label, metric key and the event counting
+// their cycles; the port utilisation is shared out by them.
+const std::vector<TopDownPort> kPorts = {
+    {"0 ports seralize:",     "0 ports seralize",     "CoreBoundCyclesUtilizedOfPort0_serail_ops"},
+    {"0 ports non seralize:", "0 ports non seralize", "CoreBoundCyclesUtilizedOfPort0_none_serail_ops"},
+    {"1 ports:",              "1 ports",              "CoreBoundCyclesUtilizedOfPort1"},
+    {"2 ports:",              "2 ports",              "CoreBoundCyclesUtilizedOfPort2"},
+    {"3 ports:",              "3 ports",              "CoreBoundCyclesUtilizedOfPort3"},
+    {"4 ports:",              "4 ports",              "CoreBoundCyclesUtilizedOfPort4"},
+    {"5 ports:",              "5 ports",              "CoreBoundCyclesUtilizedOfPort5"},
+    {"6p ports:",             "6p ports",             "CoreBoundCyclesUtilizedOfPort6p"},
 };
 
-const std::vector<TopDownRow> kRetiringTree = {
-    {0, "Retiring:", "Retiring"},
-};
-
-const std::vector<TopDownRow> kBackEndTree = {
-    {0, "Back-End Bound:",       "BackendBound"},
-    {1, "Core Bound:",           "CoreBound"},
-    {2, "FDivider Stall:",       "FDividerStall"},
-    {2, "Divider Stall:",        "DividerStall"},
-    {2, "FSU Stall:",            "FSUStall"},
-    {2, "Exe Ports Util:",       "Exe Ports Util"},
-    {3, "0 ports seralize:",     "0 ports seralize"},
-    {3, "0 ports non seralize:", "0 ports non seralize"},
-    {3, "1 ports:",              "1 ports"},
-    {3, "2 ports:",              "2 ports"},
-    {3, "3 ports:",              "3 ports"},
-    {3, "4 ports:",              "4 ports"},
-    {3, "5 ports:",              "5 ports"},
-    {3, "6p ports:",             "6p ports"},
-    {1, "Memory Bound:",         "MemoryBound"},
-    {2, "L1 Bound:",             "L1Bound"},
-    {3, "DTLB MISS:",            "DTLB MISS"},
-    {3, "Misalign:",             "Misalign"},
-    {3, "Resource Full:",        "Resource Full"},
-    {3, "Instruction Type:",     "Instruction Type"},
-    {3, "Forward Hazard:",       "Forward Hazard"},
-    {3, "Structure Hazard:",     "Structure Hazard"},
-    {3, "Other:",                "L1Bound Other"},
-    {2, "L2 Bound:",             "L2Bound"},
-    {3, "Buffer Pending:",       "Buffer Pending"},
-    {3, "Snoop Pending:",        "Snoop Pending"},
-    {3, "Arb Idl:",              "Arb Idle"},
-    {3, "Other:",                "L2Bound Other"},
-    {2, "L3 Bound:",             "L3Bound"},
-    {2, "Mem Bound:",            "MemBound"},
-    {3, "Local DRAM:",           "Local DRAM"},
-    {3, "Remote DRAM:",          "Remote DRAM"},
-    {3, "Remote Cache:",         "Remote Cache"},
-    {2, "Store Bound:",          "StoreBound"},
-    {3, "SCA Full:",             "SCA Full"},
-    {3, "Head no Pgen:",         "Head no Pgen"},
-    {3, "Ordel Fail:",           "Ordel Fail"},
-    {3, "Other:",                "StoreBound Other"},
-};
-
-// The execution ports the port utilisation is shared out by.
-const std::vector<TopDownShare> kPorts = {
-    {"0 ports seralize",     "CoreBoundCyclesUtilizedOfPort0_serail_ops"},
-    {"0 ports non seralize", "CoreBoundCyclesUtilizedOfPort0_none_serail_ops"},
-    {"1 ports",              "CoreBoundCyclesUtilizedOfPort1"},
-    {"2 ports",              "CoreBoundCyclesUtilizedOfPort2"},
-    {"3 ports",              "CoreBoundCyclesUtilizedOfPort3"},
-    {"4 ports",              "CoreBoundCyclesUtilizedOfPort4"},
-    {"5 ports",              "CoreBoundCyclesUtilizedOfPort5"},
-    {"6p ports",             "CoreBoundCyclesUtilizedOfPort6p"},
-};
-
-// The reasons a load was cancelled, which L1 Bound is shared out by.
-const std::vector<TopDownShare> kLoadCancels = {
-    {"DTLB MISS",        "LD_CANCEL_DTLB_MISS"},
-    {"Misalign",         "LD_CANCEL_MISALIGN"},
-    {"Resource Full",    "LD_CANCEL_LQ_FULL"},
-    {"Instruction Type", "LD_CANCEL_INST_TYPE"},
-    {"Forward Hazard",   "LD_CANCEL_FWD_HZD"},
-    {"Structure Hazard", "LD_CANCEL_STRUCT_HZD"},
-    {"L1Bound Other",    "LD_CANCEL_BOUND_PIPELINE"},
-};
+const std::vector<TopDownRow> kBackEndTree = TopDownGroups::StallBackEndTree(kPorts);
 }  // namespace
 
-TopDownQ60B::TopDownQ60B(int pid, std::string cpu, ParamMap params) : Ostrum(pid, std::move(cpu), std::move(params))
+TopDownQ60B::TopDownQ60B(int pid, std::string cpu, ParamMap params)
+    : TopDownBase(pid, std::move(cpu), std::move(params), kEvents,
+                  {kFrontEndTree, TopDownGroups::kBranchClassesTree, TopDownGroups::kRetiringTree, kBackEndTree})
 {
     log.Log(DEBUG, "TopDownQ60B.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    m_perfEvents = GetPerfEvents();
-    m_leftWidht = TopDownEngine::kLeftWidth;
-    m_frontendBound = 0;
-    m_badSpeculationBound = 0;
-    m_retiringBound = 0;
-    // A measured process is followed on whatever CPU its threads run.
-    if (m_pid != -1) {
-        m_cpuIntVec = {-1};
-    }
-    m_fdMaxCount = static_cast<int>(m_perfEvents.size() * m_pidSet.size() * m_cpuIntVec.size());
 }
 
 std::vector<std::pair<std::string, int>> TopDownQ60B::GetTopDownQ60BDesc()
@@ -186,39 +110,10 @@ std::vector<std::pair<std::string, int>> TopDownQ60B::GetTopDownQ60BDesc()
     return kEvents;
 }
 
-PerfEventVec TopDownQ60B::GetPerfEvents()
-{
-    log.Log(DEBUG, "TopDownQ60B.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    m_topDownDesc = GetTopDownQ60BDesc();
-    return TopDownEngine::RawEvents(m_topDownDesc);
-}
-
-std::string TopDownQ60B::GetPrintStr(PerfEventVec, int)
-{
-    log.Log(DEBUG, "TopDownQ60B.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    if (m_perfCountResMap.empty()) {
-        TopDownEngine::ReportEmpty();
-        return "";
-    }
-    GetTopDownQ60B(m_perfEvents);
-    auto line = [this](int level, std::string desc, double value, int flag) {
-        return _GetTopDownQ60BPrintLineStr(level, desc, value, flag);
-    };
-    return TopDownEngine::Frame(m_leftWidht, m_pid, m_cpuStr, m_topDownMap, line,
-                                {_GetFrontendBoundPrintStr(), _GetBadSpeculationBoundPrintStr(),
-                                 _GetRetiringBoundPrintStr(), _GetBackendBoundPrintStr()});
-}
-
 void TopDownQ60B::GetTopDownQ60B(PerfEventVec events)
 {
     log.Log(DEBUG, "TopDownQ60B.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    TopDownEngine::Fill(m_topDownMap, events, m_perfCountResMap);
-    // Each group works on a copy taken just before it runs.
-    _GetFrontendBound(m_topDownMap);
-    _GetBadSpeculationBound(m_topDownMap);
-    _GetRetiringBound(m_topDownMap);
-    _GetBackendBound(m_topDownMap);
-    TopDownEngine::Clamp(m_topDownMap);
+    Evaluate(events);
 }
 
 void TopDownQ60B::_GetFrontendBound(std::map<std::string, double> topDownMap)
@@ -241,102 +136,25 @@ void TopDownQ60B::_GetBadSpeculationBound(std::map<std::string, double> topDownM
 {
     log.Log(DEBUG, "TopDownQ60B.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
     TopDownCounts c(m_topDownDesc, topDownMap);
-    auto& m = m_topDownMap;
-    m["BadSpeculation"] = (c("DecodedInsts") - c("RetiredInsts")) / (kSlots * c("Cycles"));
-    m["BranchMispredicts"] = c("BP_Mis_Pred") / (c("BP_Mis_Pred") + c("OoO_Flush")) * m["BadSpeculation"];
-    const double bm = m["BranchMispredicts"];
-    m["Indrect Branch"] = c("IF_BP_MISP_BR_IND") / c("BP_Mis_Pred") * bm;
-    m["Push Branch"] = (c("IF_BP_MISP_BR_BLR") + c("IF_BP_MISP_BR_BL")) / c("BP_Mis_Pred") * bm;
-    m["Pop Branch"] = c("IF_BP_MISP_BR_RET") / c("BP_Mis_Pred") * bm;
-    m["Other Branch"] =
-        (c("BP_Mis_Pred") - c("IF_BP_MISP_BR_BLR") - c("IF_BP_MISP_BR_BL") - c("IF_BP_MISP_BR_RET")) / c("BP_Mis_Pred") * bm;
-    m["MachineClears"] = m["BadSpeculation"] - m["BranchMispredicts"];
-    const double mc = m["MachineClears"];
-    m["Nuke Flush"] = c("NukeFlush") / c("OoO_Flush") * mc;
-    m["Other Flush"] = (c("OoO_Flush") - c("NukeFlush")) / c("OoO_Flush") * mc;
-    m_badSpeculationBound = m["BadSpeculation"];
+    m_badSpeculationBound = TopDownGroups::BranchClasses(m_topDownMap, c, kSlots, {"BP_Mis_Pred", "OoO_Flush"});
 }
 
 void TopDownQ60B::_GetRetiringBound(std::map<std::string, double> topDownMap)
 {
     log.Log(DEBUG, "TopDownQ60B.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
     TopDownCounts c(m_topDownDesc, topDownMap);
-    m_topDownMap["Retiring"] = c("RetiredInsts") / (kSlots * c("Cycles"));
-    m_retiringBound = m_topDownMap["Retiring"];
+    m_retiringBound = TopDownGroups::Retiring(m_topDownMap, c, kSlots);
 }
 
 void TopDownQ60B::_GetBackendBound(std::map<std::string, double> topDownMap)
 {
     log.Log(DEBUG, "TopDownQ60B.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
     TopDownCounts c(m_topDownDesc, topDownMap);
-    auto& m = m_topDownMap;
-    // The bounds as computed, before the clamp.
-    const double b = 1 - m_frontendBound - m_badSpeculationBound - m_retiringBound;
-    const double cycles = c("Cycles");
-    m["BackendBound"] = b;
-    m["CoreBound"] = (c("ExecStallCycle") - c("MemStallLoad") - c("MemStallStore")) / cycles * b;
-    m["FDividerStall"] = c("FdivFsqrtStall") / cycles * b;
-    m["DividerStall"] = c("ExecStallDiv") / cycles * b;
-    m["FSUStall"] = c("FSUStall") / cycles * b;
-    m["Exe Ports Util"] = m["CoreBound"] - m["FDividerStall"] - m["DividerStall"] - m["FSUStall"];
-    TopDownEngine::Split(m, kPorts, c, m["Exe Ports Util"], false);
-    m["MemoryBound"] = (c("MemStallLoad") + c("MemStallStore")) / cycles * b;
-    m["L1Bound"] = (c("MemStallLoad") - c("MemStallL1Miss")) / cycles * b;
-    TopDownEngine::Split(m, kLoadCancels, c, m["L1Bound"], true);
-    m["L2Bound"] = (c("MemStallL1Miss") - c("MemStallL2Miss")) / cycles * b;
-    m["Buffer Pending"] = c("L2_BOUND_SRC_BUF") / cycles * b;
-    m["Snoop Pending"] = c("L2_BOUND_SRC_SNP") / cycles * b;
-    m["Arb Idle"] = c("L2_BOUND_SRC_ARB") / cycles * b;
-    m["L2Bound Other"] = m["L2Bound"] - m["Buffer Pending"] - m["Snoop Pending"] - m["Arb Idle"];
-    TopDownEngine::Rescale(m, {"Buffer Pending", "Snoop Pending", "Arb Idle", "L2Bound Other"}, m["L2Bound"]);
-    m["L3Bound"] = (c("MemStallL2Miss") - c("MemStallL3Miss")) / cycles * b;
-    m["MemBound"] = c("MemStallL3Miss") / cycles * b;
-    m["Local DRAM"] = c("DRAM_BOUND_SRC_LOCAL_DRAM") / cycles * b;
-    m["Remote DRAM"] = c("DRAM_BOUND_SRC_REMOTE_DRAM") / cycles * b;
-    m["Remote Cache"] = c("DRAM_BOUND_SRC_REMOTE_CACHE") / cycles * b;
-    TopDownEngine::Rescale(m, {"Local DRAM", "Remote DRAM", "Remote Cache"}, m["MemBound"]);
-    m["StoreBound"] = c("MemStallStore") / cycles * b;
-    m["SCA Full"] = c("ST_SCA_FULL") / cycles * b;
-    m["Head no Pgen"] = c("ST_HEAD_NO_PGEN") / cycles * kStoreReasonWeight * b;
-    m["Ordel Fail"] = c("ST_ORDER_FAIL") / cycles * kStoreReasonWeight * b;
-    m["StoreBound Other"] = c("ST_BOUND_PIPELINE") / cycles * kStoreReasonWeight * b;
-    TopDownEngine::Rescale(m, {"SCA Full", "Head no Pgen", "Ordel Fail", "StoreBound Other"}, m["StoreBound"]);
-}
-
-std::string TopDownQ60B::_GetFrontendBoundPrintStr()
-{
-    log.Log(DEBUG, "TopDownQ60B.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    return TopDownEngine::Tree(kFrontEndTree, m_topDownMap, [this](int l, std::string d, double v, int f) {
-        return _GetTopDownQ60BPrintLineStr(l, d, v, f);
-    });
-}
-
-std::string TopDownQ60B::_GetBadSpeculationBoundPrintStr()
-{
-    log.Log(DEBUG, "TopDownQ60B.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    return TopDownEngine::Tree(kBadSpeculationTree, m_topDownMap, [this](int l, std::string d, double v, int f) {
-        return _GetTopDownQ60BPrintLineStr(l, d, v, f);
-    });
-}
-
-std::string TopDownQ60B::_GetRetiringBoundPrintStr()
-{
-    log.Log(DEBUG, "TopDownQ60B.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    return TopDownEngine::Tree(kRetiringTree, m_topDownMap, [this](int l, std::string d, double v, int f) {
-        return _GetTopDownQ60BPrintLineStr(l, d, v, f);
-    });
-}
-
-std::string TopDownQ60B::_GetBackendBoundPrintStr()
-{
-    log.Log(DEBUG, "TopDownQ60B.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    return TopDownEngine::Tree(kBackEndTree, m_topDownMap, [this](int l, std::string d, double v, int f) {
-        return _GetTopDownQ60BPrintLineStr(l, d, v, f);
-    });
+    TopDownGroups::StallBackEnd(m_topDownMap, c, BackendShare(), kPorts);
 }
 
 std::string TopDownQ60B::_GetTopDownQ60BPrintLineStr(int leftBlankLevel, std::string desc, double value, int valueFormatFlag)
 {
     log.Log(DEBUG, "TopDownQ60B.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    return TopDownEngine::Line(m_leftWidht, leftBlankLevel, desc, value, valueFormatFlag);
+    return PrintLine(leftBlankLevel, desc, value, valueFormatFlag);
 }

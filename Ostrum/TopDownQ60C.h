@@ -11,36 +11,21 @@
 #include <utility>
 #include <vector>
 
-#include "Ostrum.h"
+#include "TopDownBase.h"
 
-class TopDownQ60C : public Ostrum {
+class TopDownQ60C : public TopDownBase {
 public:
     TopDownQ60C(int pid, std::string cpu, ParamMap params);
-
-    PerfEventVec GetPerfEvents() override;
-    std::string GetPrintStr(PerfEventVec events, int interval) override;
 
     std::vector<std::pair<std::string, int>> GetTopDownQ60CDesc();
     void GetTopDownQ60C(PerfEventVec events);
 
-    void _GetFrontendBound(std::map<std::string, double> topDownMap);
-    void _GetBadSpeculationBound(std::map<std::string, double> topDownMap);
-    void _GetRetiringBound(std::map<std::string, double> topDownMap);
-    void _GetBackendBound(std::map<std::string, double> topDownMap);
-
-    std::string _GetFrontendBoundPrintStr();
-    std::string _GetBadSpeculationBoundPrintStr();
-    std::string _GetRetiringBoundPrintStr();
-    std::string _GetBackendBoundPrintStr();
+    void _GetFrontendBound(std::map<std::string, double> topDownMap) override;
+    void _GetBadSpeculationBound(std::map<std::string, double> topDownMap) override;
+    void _GetRetiringBound(std::map<std::string, double> topDownMap) override;
+    void _GetBackendBound(std::map<std::string, double> topDownMap) override;
 
     std::string _GetTopDownQ60CPrintLineStr(int leftBlankLevel, std::string desc, double value, int valueFormatFlag);
-
-    int m_leftWidht = 48;
-    std::vector<std::pair<std::string, int>> m_topDownDesc;
-    std::map<std::string, double> m_topDownMap;
-    double m_frontendBound = 0;
-    double m_badSpeculationBound = 0;
-    double m_retiringBound = 0;
 };
 
 #endif

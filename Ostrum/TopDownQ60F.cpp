@@ -3,10 +3,10 @@
 #include "Logger.h"
 #include "TopDownCounts.h"
 #include "TopDownEngine.h"
+#include "TopDownGroups.h"
 
 namespace {
 Logger log;
-String innerStr;
 
 // Slots per cycle of Front-End Bound and Bad Speculation, and of Retiring;
 // the cycles an instruction-side access costs when it hits in L2 (TLB or
@@ -80,72 +80,48 @@ const std::vector<TopDownRow> kFrontEndTree = {
     {1, "Front End Bound Bandwidth:", "FetchBandWidthBound"},
 };
 
-const std::vector<TopDownRow> kBadSpeculationTree = {
-    {0, "Bad Speculation:",    "BadSpeculation"},
-    {1, "Branch Mispredicts:", "BranchMispredicts"},
-    {2, "Indrect Branch:",     "Indrect Branch"},
-    {2, "Push Branch:",        "Push Branch"},
-    {2, "Pop Branch:",         "Pop Branch"},
-    {2, "Other Branch:",       "Other Branch"},
-    {1, "Machine Clears:",     "MachineClears"},
-    {2, "Nuke Flush:",         "Nuke Flush"},
-    {2, "Other Flush:",        "Other Flush"},
+// The execution-port classes: report label, metric key and the event counting
+// their cycles; the port utilisation is shared out by them.
+const std::vector<TopDownPort> kPorts = {
+    {"0 ports seralize:",     "0 ports seralize",     "CoreBoundCyclesUtilizedOfPort0_serail_ops"},
+    {"0 ports non seralize:", "0 ports non seralize", "CoreBoundCyclesUtilizedOfPort0_none_serail_ops"},
+    {"1 ports:",              "1 ports",              "CoreBoundCyclesUtilizedOfPort1"},
+    {"2 ports:",              "2 ports",              "CoreBoundCyclesUtilizedOfPort2"},
+    {"3 ports:",              "3 ports",              "CoreBoundCyclesUtilizedOfPort3"},
+    {"4p ports:",             "4p ports",             "CoreBoundCyclesUtilizedOfPort4p"},
 };
 
-const std::vector<TopDownRow> kRetiringTree = {
-    {0, "Retiring:", "Retiring"},
-};
-
-const std::vector<TopDownRow> kBackEndTree = {
-    {0, "Back-End Bound:",       "BackendBound"},
-    {1, "Resource Bound:",       "ResourceBound"},
-    {1, "Core Bound:",           "CoreBound"},
-    {2, "FDivider Stall:",       "FDividerStall"},
-    {2, "Divider Stall:",        "DividerStall"},
-    {2, "FSU Stall:",            "FSUStall"},
-    {2, "Exe Ports Util:",       "Exe Ports Util"},
-    {3, "0 ports seralize:",     "0 ports seralize"},
-    {3, "0 ports non seralize:", "0 ports non seralize"},
-    {3, "1 ports:",              "1 ports"},
-    {3, "2 ports:",              "2 ports"},
-    {3, "3 ports:",              "3 ports"},
-    {3, "4p ports:",             "4p ports"},
-    {1, "Memory Bound:",         "MemoryBound"},
-    {2, "L1 Bound:",             "L1Bound"},
-    {2, "L2 Bound:",             "L2Bound"},
-    {3, "Buffer Pending:",       "Buffer Pending"},
-    {3, "Snoop Pending:",        "Snoop Pending"},
-    {3, "Arb Idl:",              "Arb Idle"},
-    {3, "Other:",                "L2Bound Other"},
-    {2, "L3 Bound:",             "L3Bound"},
-    {2, "Mem Bound:",            "MemBound"},
-    {2, "Store Bound:",          "StoreBound"},
-};
-
-// The execution ports the port utilisation is shared out by.
-const std::vector<TopDownShare> kPorts = {
-    {"0 ports seralize",     "CoreBoundCyclesUtilizedOfPort0_serail_ops"},
-    {"0 ports non seralize", "CoreBoundCyclesUtilizedOfPort0_none_serail_ops"},
-    {"1 ports",              "CoreBoundCyclesUtilizedOfPort1"},
-    {"2 ports",              "CoreBoundCyclesUtilizedOfPort2"},
-    {"3 ports",              "CoreBoundCyclesUtilizedOfPort3"},
-    {"4p ports",             "CoreBoundCyclesUtilizedOfPort4p"},
-};
+// level  label                metric key
+const std::vector<TopDownRow> kBackEndTree = TopDownGroups::Join({
+    {
+        {0, "Back-End Bound:", "BackendBound"},
+        {1, "Resource Bound:", "ResourceBound"},
+        {1, "Core Bound:",     "CoreBound"},
+        {2, "FDivider Stall:", "FDividerStall"},
+        {2, "Divider Stall:",  "DividerStall"},
+        {2, "FSU Stall:",      "FSUStall"},
+        {2, "Exe Ports Util:", "Exe Ports Util"},
+    },
+    TopDownGroups::PortRows(kPorts),
+    {
+        {1, "Memory Bound:",   "MemoryBound"},
+        {2, "L1 Bound:",       "L1Bound"},
+        {2, "L2 Bound:",       "L2Bound"},
+    },
+    TopDownGroups::L2SourceRows(),
+    {
+        {2, "L3 Bound:",       "L3Bound"},
+        {2, "Mem Bound:",      "MemBound"},
+        {2, "Store Bound:",    "StoreBound"},
+    },
+});
 }  // namespace
 
-TopDownQ60F::TopDownQ60F(int pid, std::string cpu, ParamMap params) : Ostrum(pid, std::move(cpu), std::move(params))
+TopDownQ60F::TopDownQ60F(int pid, std::string cpu, ParamMap params)
+    : TopDownBase(pid, std::move(cpu), std::move(params), kEvents,
+                  {kFrontEndTree, TopDownGroups::kBranchClassesTree, TopDownGroups::kRetiringTree, kBackEndTree})
 {
     log.Log(DEBUG, "TopDownQ60F.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    m_perfEvents = GetPerfEvents();
-    m_leftWidht = TopDownEngine::kLeftWidth;
-    m_frontendBound = 0;
-    m_badSpeculationBound = 0;
-    m_retiringBound = 0;
-    // A measured process is followed on whatever CPU its threads run.
-    if (m_pid != -1) {
-        m_cpuIntVec = {-1};
-    }
-    m_fdMaxCount = static_cast<int>(m_perfEvents.size() * m_pidSet.size() * m_cpuIntVec.size());
 }
 
 std::vector<std::pair<std::string, int>> TopDownQ60F::GetTopDownQ60FDesc()
@@ -154,39 +130,10 @@ std::vector<std::pair<std::string, int>> TopDownQ60F::GetTopDownQ60FDesc()
     return kEvents;
 }
 
-PerfEventVec TopDownQ60F::GetPerfEvents()
-{
-    log.Log(DEBUG, "TopDownQ60F.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    m_topDownDesc = GetTopDownQ60FDesc();
-    return TopDownEngine::RawEvents(m_topDownDesc);
-}
-
-std::string TopDownQ60F::GetPrintStr(PerfEventVec, int)
-{
-    log.Log(DEBUG, "TopDownQ60F.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    if (m_perfCountResMap.empty()) {
-        TopDownEngine::ReportEmpty();
-        return "";
-    }
-    GetTopDownQ60F(m_perfEvents);
-    auto line = [this](int level, std::string desc, double value, int flag) {
-        return _GetTopDownQ60FPrintLineStr(level, desc, value, flag);
-    };
-    return TopDownEngine::Frame(m_leftWidht, m_pid, m_cpuStr, m_topDownMap, line,
-                                {_GetFrontendBoundPrintStr(), _GetBadSpeculationBoundPrintStr(),
-                                 _GetRetiringBoundPrintStr(), _GetBackendBoundPrintStr()});
-}
-
 void TopDownQ60F::GetTopDownQ60F(PerfEventVec events)
 {
     log.Log(DEBUG, "TopDownQ60F.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    TopDownEngine::Fill(m_topDownMap, events, m_perfCountResMap);
-    // Each group works on a copy taken just before it runs.
-    _GetFrontendBound(m_topDownMap);
-    _GetBadSpeculationBound(m_topDownMap);
-    _GetRetiringBound(m_topDownMap);
-    _GetBackendBound(m_topDownMap);
-    TopDownEngine::Clamp(m_topDownMap);
+    Evaluate(events);
 }
 
 void TopDownQ60F::_GetFrontendBound(std::map<std::string, double> topDownMap)
@@ -211,93 +158,38 @@ void TopDownQ60F::_GetBadSpeculationBound(std::map<std::string, double> topDownM
 {
     log.Log(DEBUG, "TopDownQ60F.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
     TopDownCounts c(m_topDownDesc, topDownMap);
-    auto& m = m_topDownMap;
-    m["BadSpeculation"] = (c("DecodedInsts") - c("RetiredInsts")) / (kSlots * c("Cycles"));
-    m["BranchMispredicts"] = c("BR_MIS_PRED") / (c("BR_MIS_PRED") + c("ROB_FLUSH")) * m["BadSpeculation"];
-    const double bm = m["BranchMispredicts"];
-    m["Indrect Branch"] = c("IF_BP_MISP_BR_IND") / c("BR_MIS_PRED") * bm;
-    m["Push Branch"] = (c("IF_BP_MISP_BR_BLR") + c("IF_BP_MISP_BR_BL")) / c("BR_MIS_PRED") * bm;
-    m["Pop Branch"] = c("IF_BP_MISP_BR_RET") / c("BR_MIS_PRED") * bm;
-    m["Other Branch"] =
-        (c("BR_MIS_PRED") - c("IF_BP_MISP_BR_BLR") - c("IF_BP_MISP_BR_BL") - c("IF_BP_MISP_BR_RET")) / c("BR_MIS_PRED") * bm;
-    m["MachineClears"] = m["BadSpeculation"] - m["BranchMispredicts"];
-    const double mc = m["MachineClears"];
-    m["Nuke Flush"] = c("NukeFlush") / c("ROB_FLUSH") * mc;
-    m["Other Flush"] = (c("ROB_FLUSH") - c("NukeFlush")) / c("ROB_FLUSH") * mc;
-    m_badSpeculationBound = m["BadSpeculation"];
+    m_badSpeculationBound = TopDownGroups::BranchClasses(m_topDownMap, c, kSlots, {"BR_MIS_PRED", "ROB_FLUSH"});
 }
 
 void TopDownQ60F::_GetRetiringBound(std::map<std::string, double> topDownMap)
 {
     log.Log(DEBUG, "TopDownQ60F.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
     TopDownCounts c(m_topDownDesc, topDownMap);
-    m_topDownMap["Retiring"] = c("RetiredInsts") / (kRetireSlots * c("Cycles"));
-    m_retiringBound = m_topDownMap["Retiring"];
+    m_retiringBound = TopDownGroups::Retiring(m_topDownMap, c, kRetireSlots);
 }
 
 void TopDownQ60F::_GetBackendBound(std::map<std::string, double> topDownMap)
 {
     log.Log(DEBUG, "TopDownQ60F.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
     TopDownCounts c(m_topDownDesc, topDownMap);
+    const double b = BackendShare();
     auto& m = m_topDownMap;
-    // The bounds as computed, before the clamp.
-    const double b = 1 - m_frontendBound - m_badSpeculationBound - m_retiringBound;
     const double cycles = c("Cycles");
     m["BackendBound"] = b;
     m["ResourceBound"] = c("RESOURCE_BOUND") / cycles;
     m["CoreBound"] = (c("ExecStallCycle") - c("MemStallLoad") - c("MemStallStore") - c("RESOURCE_BOUND")) / cycles * b;
     m["MemoryBound"] = (c("MemStallLoad") + c("MemStallStore")) / cycles * b;
-    m["FDividerStall"] = c("FdivFsqrtStall") / cycles * b;
-    m["DividerStall"] = c("ExecStallDiv") / cycles * b;
-    m["FSUStall"] = c("FSUStall") / cycles * b;
-    m["Exe Ports Util"] = m["CoreBound"] - m["FDividerStall"] - m["DividerStall"] - m["FSUStall"];
-    TopDownEngine::Split(m, kPorts, c, m["Exe Ports Util"], false);
+    TopDownGroups::ExecutionPorts(m, c, b, kPorts);
     m["L1Bound"] = (c("MemStallLoad") - c("MemStallL1Miss")) / cycles * b;
     m["L2Bound"] = (c("MemStallL1Miss") - c("MemStallL2Miss")) / cycles * b;
-    m["Buffer Pending"] = c("L2_BOUND_SRC_BUF") / cycles * b;
-    m["Snoop Pending"] = c("L2_BOUND_SRC_SNP") / cycles * b;
-    m["Arb Idle"] = c("L2_BOUND_SRC_ARB") / cycles * b;
-    m["L2Bound Other"] = m["L2Bound"] - m["Buffer Pending"] - m["Snoop Pending"] - m["Arb Idle"];
-    TopDownEngine::Rescale(m, {"Buffer Pending", "Snoop Pending", "Arb Idle", "L2Bound Other"}, m["L2Bound"]);
+    TopDownGroups::L2Sources(m, c, b);
     m["L3Bound"] = (c("MemStallL2Miss") - c("MemStallL3Miss")) / cycles * b;
     m["MemBound"] = c("MemStallL3Miss") / cycles * b;
     m["StoreBound"] = c("MemStallStore") / cycles * b;
 }
 
-std::string TopDownQ60F::_GetFrontendBoundPrintStr()
-{
-    log.Log(DEBUG, "TopDownQ60F.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    return TopDownEngine::Tree(kFrontEndTree, m_topDownMap, [this](int l, std::string d, double v, int f) {
-        return _GetTopDownQ60FPrintLineStr(l, d, v, f);
-    });
-}
-
-std::string TopDownQ60F::_GetBadSpeculationBoundPrintStr()
-{
-    log.Log(DEBUG, "TopDownQ60F.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    return TopDownEngine::Tree(kBadSpeculationTree, m_topDownMap, [this](int l, std::string d, double v, int f) {
-        return _GetTopDownQ60FPrintLineStr(l, d, v, f);
-    });
-}
-
-std::string TopDownQ60F::_GetRetiringBoundPrintStr()
-{
-    log.Log(DEBUG, "TopDownQ60F.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    return TopDownEngine::Tree(kRetiringTree, m_topDownMap, [this](int l, std::string d, double v, int f) {
-        return _GetTopDownQ60FPrintLineStr(l, d, v, f);
-    });
-}
-
-std::string TopDownQ60F::_GetBackendBoundPrintStr()
-{
-    log.Log(DEBUG, "TopDownQ60F.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    return TopDownEngine::Tree(kBackEndTree, m_topDownMap, [this](int l, std::string d, double v, int f) {
-        return _GetTopDownQ60FPrintLineStr(l, d, v, f);
-    });
-}
-
 std::string TopDownQ60F::_GetTopDownQ60FPrintLineStr(int leftBlankLevel, std::string desc, double value, int valueFormatFlag)
 {
     log.Log(DEBUG, "TopDownQ60F.cpp", __LINE__, "%s", __PRETTY_FUNCTION__);
-    return TopDownEngine::Line(m_leftWidht, leftBlankLevel, desc, value, valueFormatFlag);
+    return PrintLine(leftBlankLevel, desc, value, valueFormatFlag);
 }
