@@ -13,6 +13,7 @@
 #include <iostream>
 #include <utility>
 
+#include "Footprint.h"
 #include "Logger.h"
 #include "PmuAccess.h"
 #include "SysRoot.h"
@@ -99,13 +100,17 @@ Ostrum::Ostrum(int pid, std::string cpu, ParamMap params)
 Ostrum::~Ostrum()
 {
     OSTRUM_LOG(DEBUG, "Ostrum::~Ostrum()");
+    std::vector<int> flat;
+    std::vector<int> cpus;
     for (const std::vector<int>& fds : m_fds) {
         for (int fd : fds) {
             if (fd >= 0) {
-                PmuAccess::Close(fd);
+                flat.push_back(fd);
+                cpus.push_back(PmuAccess::BoundCpu(fd));
             }
         }
     }
+    PmuAccess::Visit(cpus, [&](size_t i) { PmuAccess::Close(flat[i]); });
 }
 
 CoreList Ostrum::GetCoreList(std::string cpu)
@@ -186,6 +191,14 @@ bool Ostrum::OpenPerf(PrivilegeMap attrParams)
     const int excludeKernel = attrParams.count("exclude_kernel") != 0 ? attrParams["exclude_kernel"] : 0;
     const int excludeHv = attrParams.count("exclude_hv") != 0 ? attrParams["exclude_hv"] : 0;
 
+    // The descriptors are laid out event by event, CPU-major and thread-minor,
+    // with their slots; the opens themselves are made CPU by CPU, each from
+    // the CPU its counter is bound to.
+    const std::vector<int> threads(m_pidAddSet.begin(), m_pidAddSet.end());
+    const size_t firstList = m_fds.size();
+    std::vector<perf_event_attr> attrs;
+    std::vector<int> itemCpu;
+    std::vector<std::pair<size_t, size_t>> itemPlace;  // (event, position in its list)
     for (const PerfEvent& event : m_perfEvents) {
         perf_event_attr attr;
         std::memset(&attr, 0, sizeof(attr));
@@ -197,6 +210,7 @@ bool Ostrum::OpenPerf(PrivilegeMap attrParams)
         attr.exclude_user = static_cast<unsigned>(excludeUser) & 1u;
         attr.exclude_kernel = static_cast<unsigned>(excludeKernel) & 1u;
         attr.exclude_hv = static_cast<unsigned>(excludeHv) & 1u;
+        attrs.push_back(attr);
 
         // Uncore counters are always opened on the CPU their PMU designates.
         int uncoreCpu = -2;
@@ -210,35 +224,10 @@ bool Ostrum::OpenPerf(PrivilegeMap attrParams)
         std::vector<CounterTriple>& last = m_countersLast[event];
         int& nextSlot = m_slotsUsed[event];
 
-        std::vector<int> fds;
         std::vector<int> slots;
         for (size_t ci = 0; ci < m_cpuIntVec.size(); ++ci) {
             const int cpu = uncoreCpu != -2 ? uncoreCpu : m_cpuIntVec[ci];
-            for (int thread : m_pidAddSet) {
-                const int fd = PmuAccess::Open(&attr, thread, cpu, -1, 0);
-                if (fd < 0) {
-                    const int error = errno;
-                    if (error == EMFILE || error == ENFILE) {
-                        rlimit limit{};
-                        getrlimit(RLIMIT_NOFILE, &limit);
-                        std::cerr << "Cannot open perf fd: too many open files (" << std::strerror(error)
-                                  << "); the counters need " << m_fdMaxCount << " descriptors and the open-files limit is "
-                                  << static_cast<unsigned long long>(limit.rlim_cur)
-                                  << "; raise it (ulimit -n) or measure fewer CPUs or threads" << std::endl;
-                        exit(1);
-                    }
-                    if (m_pid == -1) {
-                        std::cerr << "Cannot open perf fd!" << std::endl;
-                        errno = error;
-                        perror("__NR_perf_event_open");
-                        std::cerr << "attr.type: " << attr.type << " attr.config: " << attr.config
-                                  << " pid: " << thread << " cpu: " << cpu << " fd_group: " << -1 << " flag:" << 0
-                                  << std::endl;
-                        exit(1);
-                    }
-                    // A measured thread may have ended meanwhile: its reads
-                    // fail later and contribute nothing.
-                }
+            for (size_t ti = 0; ti < threads.size(); ++ti) {
                 const int slot = nextSlot++;
                 if (static_cast<size_t>(slot) >= current.size()) {
                     current.resize(static_cast<size_t>(slot) + 1);
@@ -248,14 +237,48 @@ bool Ostrum::OpenPerf(PrivilegeMap attrParams)
                     storageCpu.resize(static_cast<size_t>(slot) + 1);
                 }
                 storageCpu[slot] = static_cast<int>(ci);
-                fds.push_back(fd);
+                itemPlace.emplace_back(attrs.size() - 1, slots.size());
+                itemCpu.push_back(cpu);
                 slots.push_back(slot);
             }
         }
-        m_fds.push_back(std::move(fds));
+        m_fds.emplace_back(slots.size(), -1);
         m_fdEvent.push_back(event);
         m_fdSlot.push_back(std::move(slots));
     }
+
+    const size_t perCpu = threads.size();
+    PmuAccess::Visit(itemCpu, [&](size_t item) {
+        const size_t k = itemPlace[item].first;
+        const size_t j = itemPlace[item].second;
+        perf_event_attr& attr = attrs[k];
+        const int thread = threads[j % perCpu];
+        const int cpu = itemCpu[item];
+        const int fd = PmuAccess::Open(&attr, thread, cpu, -1, 0);
+        if (fd < 0) {
+            const int error = errno;
+            if (error == EMFILE || error == ENFILE) {
+                rlimit limit{};
+                getrlimit(RLIMIT_NOFILE, &limit);
+                std::cerr << "Cannot open perf fd: too many open files (" << std::strerror(error)
+                          << "); the counters need " << m_fdMaxCount << " descriptors and the open-files limit is "
+                          << static_cast<unsigned long long>(limit.rlim_cur)
+                          << "; raise it (ulimit -n) or measure fewer CPUs or threads" << std::endl;
+                exit(1);
+            }
+            if (m_pid == -1) {
+                std::cerr << "Cannot open perf fd!" << std::endl;
+                errno = error;
+                perror("__NR_perf_event_open");
+                std::cerr << "attr.type: " << attr.type << " attr.config: " << attr.config << " pid: " << thread
+                          << " cpu: " << cpu << " fd_group: " << -1 << " flag:" << 0 << std::endl;
+                exit(1);
+            }
+            // A measured thread may have ended meanwhile: its reads fail
+            // later and contribute nothing.
+        }
+        m_fds[firstList + k][j] = fd;
+    });
     return false;
 }
 
@@ -275,13 +298,17 @@ bool Ostrum::StopPerf()
 
 bool Ostrum::PerfAct(unsigned long request, std::vector<std::vector<int>> fds)
 {
+    std::vector<int> flat;
+    std::vector<int> cpus;
     for (const std::vector<int>& list : fds) {
         for (int fd : list) {
             if (fd >= 0) {
-                PmuAccess::Ioctl(fd, request);
+                flat.push_back(fd);
+                cpus.push_back(PmuAccess::BoundCpu(fd));
             }
         }
     }
+    PmuAccess::Visit(cpus, [&](size_t i) { PmuAccess::Ioctl(flat[i], request); });
     return true;
 }
 
@@ -336,26 +363,40 @@ bool Ostrum::ReadPerfRes()
         }
     }
     m_firstRead = false;
-    // ReadSigelFd for every descriptor in slot order, with the event's slot
-    // list looked up once per opening: this loop runs for every counter of
-    // every period.
+    // ReadSigelFd for every descriptor in slot order, from the CPU its
+    // counter is bound to; the event's slot list is looked up once per
+    // opening: this runs for every counter of every period.
+    const double start = Footprint::MonotonicSeconds();
+    std::vector<std::vector<CounterTriple>*> currentOf(m_fds.size());
+    std::vector<std::pair<uint32_t, uint32_t>> items;
+    std::vector<int> cpus;
     for (size_t k = 0; k < m_fds.size(); ++k) {
-        const std::vector<int>& fds = m_fds[k];
-        const std::vector<int>& slots = m_fdSlot[k];
-        std::vector<CounterTriple>& current = m_countersCurrent[m_fdEvent[k]];
-        for (size_t j = 0; j < fds.size(); ++j) {
-            const int slot = slots[j];
-            if (static_cast<size_t>(slot) >= current.size()) {
-                ReadSigelFd(fds[j], m_fdEvent[k], slot);
-                continue;
+        currentOf[k] = &m_countersCurrent[m_fdEvent[k]];
+        for (size_t j = 0; j < m_fds[k].size(); ++j) {
+            if (m_fds[k][j] >= 0) {
+                items.emplace_back(static_cast<uint32_t>(k), static_cast<uint32_t>(j));
+                cpus.push_back(PmuAccess::BoundCpu(m_fds[k][j]));
             }
-            uint64_t triple[3];
-            if (fds[j] < 0 || PmuAccess::Read(fds[j], triple, sizeof(triple)) != static_cast<ssize_t>(sizeof(triple))) {
-                continue;
-            }
-            current[slot] = CounterTriple{triple[0], triple[1], triple[2]};
         }
     }
+    PmuAccess::Visit(cpus, [&](size_t i) {
+        const size_t k = items[i].first;
+        const size_t j = items[i].second;
+        const int fd = m_fds[k][j];
+        const int slot = m_fdSlot[k][j];
+        std::vector<CounterTriple>& current = *currentOf[k];
+        if (static_cast<size_t>(slot) >= current.size()) {
+            ReadSigelFd(fd, m_fdEvent[k], slot);
+            return;
+        }
+        uint64_t triple[3];
+        if (PmuAccess::Read(fd, triple, sizeof(triple)) != static_cast<ssize_t>(sizeof(triple))) {
+            return;
+        }
+        current[slot] = CounterTriple{triple[0], triple[1], triple[2]};
+    });
+    m_lastReadCounters = items.size();
+    m_lastReadSeconds = Footprint::MonotonicSeconds() - start;
     return true;
 }
 

@@ -139,6 +139,10 @@ public:
     // Set by ComputeRes when the measured process or thread has ended after
     // the first read; PerfMixed stops the periods then.
     bool m_targetGone = false;
+    // The counters the last ReadPerfRes read and the wall time it took
+    // (Ostrum's own footprint per period).
+    uint64_t m_lastReadCounters = 0;
+    double m_lastReadSeconds = 0;
 };
 
 #endif

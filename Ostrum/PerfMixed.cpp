@@ -202,6 +202,7 @@ void PerfMixed::run(int interval, int times)
         timespec wait{0, 10 * 1000 * 1000};
         nanosleep(&wait, nullptr);
     }
+    m_footprint.Restart();
     for (int i = 0; i < times; ++i) {
         if (!StopSignal::Sleep(interval)) {
             return;
@@ -226,6 +227,7 @@ void PerfMixed::run(int interval, int times)
         }
         PrintOut(i, report);
         ++m_periodsDone;
+        OSTRUM_LOG(DEBUG, "%s", Footprint::Line(m_footprint.EndPeriod()).c_str());
     }
     m_out = GetAveragePrintStr(interval);
     const std::string text =
@@ -243,6 +245,9 @@ std::string PerfMixed::GetPrintStr(int interval, bool average)
             if (!collector->ComputeRes(interval) && collector->m_targetGone) {
                 m_targetEnded = true;
             }
+            m_footprint.AddReads(collector->m_lastReadCounters, collector->m_lastReadSeconds);
+            collector->m_lastReadCounters = 0;
+            collector->m_lastReadSeconds = 0;
         }
     }
     const size_t leftCount = m_ifTopDown ? m_perfClasses.size() - 1 : m_perfClasses.size();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "FileOperate.h"
+#include "Footprint.h"
 #include "LinuxOperate.h"
 #include "Ostrum.h"
 #include "OstrumTypes.h"
@@ -62,6 +63,8 @@ public:
     bool m_targetEnded = false;
     // Periods printed so far.
     int m_periodsDone = 0;
+    // The tool's own cost per period (debug log).
+    Footprint m_footprint;
 };
 
 #endif

@@ -1,6 +1,7 @@
 #include "PmuAccess.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/syscall.h>
 #include <time.h>
@@ -8,10 +9,12 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "CpuVisit.h"
 #include "PmuSimFile.h"
 
 namespace {
@@ -31,6 +34,48 @@ Backend g_backend = Backend::Unchosen;
 PmuSimFile g_simFile;
 // Indexed by descriptor number: descriptors are small integers.
 std::vector<SimCounter> g_simCounters;
+// The cpu argument each open descriptor was opened with (-1: none).
+std::vector<int> g_boundCpu;
+// The simulator's record of every counter call, or nullptr.
+FILE* g_simTrace = nullptr;
+
+void NoteBound(int fd, int cpu)
+{
+    if (fd < 0) {
+        return;
+    }
+    if (static_cast<size_t>(fd) >= g_boundCpu.size()) {
+        g_boundCpu.resize(static_cast<size_t>(fd) + 64, -1);
+    }
+    g_boundCpu[static_cast<size_t>(fd)] = cpu;
+}
+
+int Bound(int fd)
+{
+    return fd >= 0 && static_cast<size_t>(fd) < g_boundCpu.size() ? g_boundCpu[static_cast<size_t>(fd)] : -1;
+}
+
+void Trace(const char* call, int fd, int bound)
+{
+    if (g_simTrace == nullptr) {
+        return;
+    }
+    // Flushed line by line: the record must survive an exit on a failed open.
+    std::fprintf(g_simTrace, "%s %d %d %d\n", call, fd, bound, sched_getcpu());
+    std::fflush(g_simTrace);
+}
+
+void OpenTrace()
+{
+    if (g_simTrace != nullptr) {
+        std::fclose(g_simTrace);
+        g_simTrace = nullptr;
+    }
+    const char* path = std::getenv("QUENDAR_PMU_SIM_TRACE");
+    if (path != nullptr && *path != '\0') {
+        g_simTrace = std::fopen(path, "ae");
+    }
+}
 
 uint64_t MonotonicNs()
 {
@@ -102,6 +147,7 @@ bool Init(std::string& error)
 bool UseSimulation(const std::string& path, std::string& error)
 {
     g_backend = Backend::Simulated;
+    OpenTrace();
     if (!g_simFile.Load(path, error)) {
         g_simFile = PmuSimFile();
         return false;
@@ -123,10 +169,17 @@ bool IsSimulated()
 int Open(perf_event_attr* attr, int pid, int cpu, int groupFd, unsigned long flags)
 {
     EnsureBackend();
+    int fd;
     if (g_backend == Backend::Simulated) {
-        return SimOpen(attr, pid, cpu);
+        fd = SimOpen(attr, pid, cpu);
+        const int error = errno;
+        Trace("open", fd, cpu);
+        errno = error;
+    } else {
+        fd = static_cast<int>(syscall(__NR_perf_event_open, attr, pid, cpu, groupFd, flags));
     }
-    return static_cast<int>(syscall(__NR_perf_event_open, attr, pid, cpu, groupFd, flags));
+    NoteBound(fd, cpu);
+    return fd;
 }
 
 int Ioctl(int fd, unsigned long request)
@@ -136,6 +189,7 @@ int Ioctl(int fd, unsigned long request)
         return ::ioctl(fd, request, 0);
     }
     if (request == PERF_EVENT_IOC_ENABLE) {
+        Trace("enable", fd, Bound(fd));
         if (!counter->enabled) {
             counter->enabled = true;
             counter->since = MonotonicNs();
@@ -143,6 +197,7 @@ int Ioctl(int fd, unsigned long request)
         return 0;
     }
     if (request == PERF_EVENT_IOC_DISABLE) {
+        Trace("disable", fd, Bound(fd));
         if (counter->enabled) {
             counter->enabledNs += MonotonicNs() - counter->since;
             counter->enabled = false;
@@ -159,6 +214,7 @@ ssize_t Read(int fd, void* buffer, size_t size)
     if (counter == nullptr) {
         return ::read(fd, buffer, size);
     }
+    Trace("read", fd, Bound(fd));
     uint64_t triple[3];
     if (size < sizeof(triple)) {
         errno = ENOSPC;
@@ -177,9 +233,21 @@ int Close(int fd)
 {
     SimCounter* counter = SimFind(fd);
     if (counter != nullptr) {
+        Trace("close", fd, Bound(fd));
         *counter = SimCounter();
     }
+    NoteBound(fd, -1);
     return ::close(fd);
+}
+
+int BoundCpu(int fd)
+{
+    return Bound(fd);
+}
+
+void Visit(const std::vector<int>& cpus, const std::function<void(size_t)>& work)
+{
+    CpuVisit::Shared().Pass(cpus, IsSimulated(), work);
 }
 
 }  // namespace PmuAccess

@@ -24,13 +24,24 @@
 // enabled follows the monotonic clock, time running = enabled x fraction and
 // value = floor(rate x running seconds).
 //
+// When QUENDAR_PMU_SIM_TRACE also names a file, the simulated backend appends
+// one line per counter call to it: "<call> <fd> <bound cpu> <cpu>", call one
+// of open, enable, disable, read, close, the CPU the counter is bound to (-1
+// for none) and the CPU the call came from; a failed open is recorded with
+// fd -1.
+//
+// Counters bound to a CPU are best handled from that CPU (see CpuVisit):
+// Visit does the work of a list of counters CPU by CPU.
+//
 // Single-threaded, like the rest of Ostrum's counting.
 
 #include <linux/perf_event.h>
 #include <sys/types.h>
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace PmuAccess {
 
@@ -53,6 +64,14 @@ int Ioctl(int fd, unsigned long request);
 // read(2) of a counter (24 bytes with Ostrum's read format).
 ssize_t Read(int fd, void* buffer, size_t size);
 int Close(int fd);
+
+// The CPU an open descriptor's counter is bound to (the cpu argument of its
+// open), -1 for none or an unknown descriptor.
+int BoundCpu(int fd);
+
+// Does work(i) for every i, from CPU cpus[i] where the tool may run there
+// (CpuVisit::Pass on the program's visitor, for the backend in use).
+void Visit(const std::vector<int>& cpus, const std::function<void(size_t)>& work);
 
 }  // namespace PmuAccess
 
